@@ -1,0 +1,87 @@
+# The Linux build: the product linked against winsim, the winsim command, and the test suites.
+find_package(SQLite3 REQUIRED)
+find_package(Threads REQUIRED)
+find_package(GTest REQUIRED)
+find_package(benchmark QUIET)
+enable_testing()
+
+if(DRVSETUP_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB_RECURSE WINSIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/src/*.cpp)
+list(FILTER WINSIM_SOURCES EXCLUDE REGEX ".*/winsim/src/entry/.*")
+add_library(winsim STATIC ${WINSIM_SOURCES})
+target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR}/winsim/include PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
+target_link_libraries(winsim PUBLIC SQLite::SQLite3 Threads::Threads)
+drvsetup_warnings(winsim)
+
+# The entry point a program built on winsim gets: attach to the machine `winsim run` names, then WinMain.
+add_library(winsim_entry STATIC ${CMAKE_SOURCE_DIR}/winsim/src/entry/HostMain.cpp)
+target_link_libraries(winsim_entry PUBLIC winsim)
+drvsetup_warnings(winsim_entry)
+
+add_library(drvsetup_core STATIC ${PRODUCT_SOURCES})
+target_include_directories(drvsetup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(drvsetup_core PUBLIC winsim)
+drvsetup_warnings(drvsetup_core)
+
+add_executable(setup ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp)
+target_link_libraries(setup PRIVATE drvsetup_core winsim_entry)
+drvsetup_warnings(setup)
+
+file(GLOB WINSIM_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/cli/*.cpp)
+add_executable(winsim_cli ${WINSIM_CLI_SOURCES})
+set_target_properties(winsim_cli PROPERTIES OUTPUT_NAME winsim)
+target_include_directories(winsim_cli PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
+target_link_libraries(winsim_cli PRIVATE winsim)
+drvsetup_warnings(winsim_cli)
+
+# Tests. winsim's own tests, the product's unit tests, and the conformance tests that the Windows build
+# also runs under Wine; all on fresh in-process machines.
+file(GLOB WINSIM_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/tests/*.cpp)
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+file(GLOB CONFORMANCE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/conformance/*.cpp)
+
+add_library(test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMachine.cpp)
+target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+target_compile_definitions(test_support PUBLIC DRVSETUP_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                               DRVSETUP_BINARY_DIR="${CMAKE_BINARY_DIR}")
+target_link_libraries(test_support PUBLIC winsim GTest::gtest)
+drvsetup_warnings(test_support)
+
+add_executable(winsim_tests ${WINSIM_TEST_SOURCES})
+target_include_directories(winsim_tests PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
+target_link_libraries(winsim_tests PRIVATE test_support GTest::gtest_main)
+drvsetup_warnings(winsim_tests)
+
+add_executable(drvsetup_tests ${UNIT_TEST_SOURCES} ${CONFORMANCE_TEST_SOURCES})
+target_link_libraries(drvsetup_tests PRIVATE drvsetup_core test_support GTest::gtest_main)
+target_include_directories(drvsetup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+drvsetup_warnings(drvsetup_tests)
+
+include(GoogleTest)
+gtest_discover_tests(winsim_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "WINSIM_BIN=$<TARGET_FILE_DIR:winsim_cli>")
+gtest_discover_tests(drvsetup_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "WINSIM_BIN=$<TARGET_FILE_DIR:winsim_cli>")
+
+file(GLOB SCRIPT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scripts/*.sh)
+foreach(script ${SCRIPT_TESTS})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME script.${name} COMMAND bash ${script} ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+endforeach()
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
+# The Windows build's conformance tests under Wine (skipped until `make test` has built the Windows presets).
+foreach(arch x86 x64)
+    add_test(NAME wine.conformance_${arch}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh ${CMAKE_SOURCE_DIR}/build ${arch})
+    set_tests_properties(wine.conformance_${arch} PROPERTIES SKIP_RETURN_CODE 77 RESOURCE_LOCK wineprefix TIMEOUT 600)
+endforeach()
+
+if(benchmark_FOUND AND BENCH_SOURCES)
+    add_executable(drvsetup_bench ${BENCH_SOURCES})
+    target_link_libraries(drvsetup_bench PRIVATE drvsetup_core test_support benchmark::benchmark_main)
+    target_include_directories(drvsetup_bench PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
+    drvsetup_warnings(drvsetup_bench)
+endif()

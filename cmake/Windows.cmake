@@ -1,0 +1,35 @@
+# The Windows builds: Setup.exe (x86) or its 64-bit twin SETUP64.EXE (x64), and the conformance test runner
+# that runs under Wine. The runtime is linked statically so that nothing but system DLLs is needed.
+enable_language(RC)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(drvsetup_core STATIC ${PRODUCT_SOURCES})
+target_include_directories(drvsetup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(drvsetup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+drvsetup_warnings(drvsetup_core)
+
+# The package ships the 64-bit twin as SETUP64.EXE beside Setup.exe.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(SETUP_NAME SETUP64)
+    set(SETUP_SUFFIX ".EXE")
+else()
+    set(SETUP_NAME Setup)
+    set(SETUP_SUFFIX ".exe")
+endif()
+
+add_executable(setup_exe WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CMAKE_SOURCE_DIR}/src/resources/drvsetup.rc)
+set_target_properties(setup_exe PROPERTIES OUTPUT_NAME ${SETUP_NAME} SUFFIX ${SETUP_SUFFIX})
+target_link_options(setup_exe PRIVATE -s)
+target_link_libraries(setup_exe PRIVATE drvsetup_core)
+drvsetup_warnings(setup_exe)
+
+# GoogleTest from the machine's sources, cross-compiled like the product.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB CONFORMANCE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/conformance/*.cpp)
+add_executable(conformance_tests ${CONFORMANCE_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMachineWindows.cpp)
+target_include_directories(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(conformance_tests PRIVATE drvsetup_core gtest gtest_main)
+drvsetup_warnings(conformance_tests)

@@ -1,0 +1,6 @@
+// The one door from product code to the machine: the Win32 API. On Windows these are the SDK headers;
+// in the Linux build, winsim's headers of the same names.
+#pragma once
+
+#include <windows.h>
+#include <aclapi.h>

@@ -1,0 +1,104 @@
+#include "TestMachine.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "windows.h"
+#include "winsim/winsim.h"
+
+namespace
+{
+
+std::string TestRoot()
+{
+    static const std::string root = [] {
+        const char* base = std::getenv("TMPDIR");
+        std::string dir = std::string(base && *base ? base : "/tmp") + "/winsim-tests-" + std::to_string(getpid());
+        mkdir(dir.c_str(), 0755);
+        return dir;
+    }();
+    return root;
+}
+
+int RunShell(const std::string& command)
+{
+    return std::system(command.c_str());
+}
+
+std::string Quote(const std::string& path)
+{
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Making a machine from a profile imports its registry files; each test copies a machine made once.
+std::string TemplateFor(const std::string& profile)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::string> templates;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = templates.find(profile);
+    if (found != templates.end())
+        return found->second;
+    std::string dir = TestRoot() + "/template-" + profile;
+    std::string error;
+    if (!winsim::CreateMachine(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/" + profile, dir, error))
+    {
+        ADD_FAILURE() << "cannot create machine from profile " << profile << ": " << error;
+        return {};
+    }
+    templates.emplace(profile, dir);
+    return dir;
+}
+
+struct CleanUp
+{
+    ~CleanUp() { RunShell("rm -rf " + Quote(TestRoot())); }
+} g_cleanUp;
+
+} // namespace
+
+std::string TestMachine::MakeMachine(const std::string& profile)
+{
+    static std::atomic<int> counter{0};
+    std::string source = TemplateFor(profile);
+    if (source.empty())
+        return {};
+    std::string dir = TestRoot() + "/m" + std::to_string(++counter);
+    if (RunShell("cp -a " + Quote(source) + " " + Quote(dir)) != 0)
+        return {};
+    return dir;
+}
+
+void TestMachine::SetUp()
+{
+    m_machineDir = MakeMachine(Profile());
+    ASSERT_FALSE(m_machineDir.empty());
+    winsim::AttachOptions options;
+    options.machineDir = m_machineDir;
+    options.imagePath = "C:\\TEST\\tests.exe";
+    std::string error;
+    ASSERT_TRUE(winsim::Attach(options, error)) << error;
+    m_scratchFolder = "C:\\TEST";
+    ASSERT_TRUE(CreateDirectoryA(m_scratchFolder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    m_scratchKey = "Software\\drvsetup-tests";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, m_scratchKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    RegCloseKey(key);
+}
+
+void TestMachine::TearDown()
+{
+    if (winsim::IsAttached())
+        winsim::Detach(0);
+    if (!m_machineDir.empty())
+        RunShell("rm -rf " + Quote(m_machineDir));
+}

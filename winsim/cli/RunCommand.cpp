@@ -1,0 +1,92 @@
+// run: starts a program image on a machine as a host process attached to it.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "Commands.h"
+#include "images/ImageDescriptor.h"
+#include "profile/HostFiles.h"
+#include "winsim/winsim.h"
+
+namespace
+{
+
+// Host programs that images stand for live beside the winsim command (or in $WINSIM_BIN).
+std::string ProgramFolder()
+{
+    if (const char* bin = std::getenv("WINSIM_BIN"); bin && *bin)
+        return bin;
+    char self[PATH_MAX];
+    ssize_t size = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (size <= 0)
+        return ".";
+    std::string path(self, static_cast<size_t>(size));
+    return path.substr(0, path.find_last_of('/'));
+}
+
+} // namespace
+
+int CommandRun(const Args& args)
+{
+    const char* usage = "usage: winsim run DIR [--time virtual|scaled:N] -- 'C:\\path\\PROGRAM.EXE' ARGS...";
+    if (args.empty())
+        return Fail(usage);
+    const std::string& dir = args[0];
+    std::string time = "virtual";
+    size_t i = 1;
+    for (; i < args.size() && args[i] != "--"; ++i)
+    {
+        if (args[i] == "--time" && i + 1 < args.size())
+            time = args[++i];
+        else
+            return Fail("unknown option '" + args[i] + "'; " + usage);
+    }
+    if (i + 1 >= args.size())
+        return Fail(usage);
+    const std::string& imagePath = args[i + 1];
+
+    winsim::TimeMode mode;
+    double scale;
+    if (!winsim::ParseTimeMode(time, mode, scale))
+        return Fail("--time takes 'virtual' or 'scaled:N', not '" + time + "'");
+    if (!winsim::HostExists(dir + "/machine.db"))
+        return Fail("not a winsim machine: " + dir);
+
+    std::string host = winsim::HostPathOf(dir, imagePath);
+    std::string text, error;
+    winsim::ImageDescriptor image;
+    if (host.empty() || !winsim::HostReadFile(host, text))
+        return Fail("no such file on the machine: " + imagePath);
+    if (!winsim::ImageDescriptor::Parse(text, image, error))
+        return Fail(imagePath + ": " + error);
+    std::string program = ProgramFolder() + "/" + image.program;
+    if (access(program.c_str(), X_OK) != 0)
+        return Fail("the host program '" + program + "' for " + imagePath + " is missing");
+
+    // The command line as Windows would hand it over: the image path (quoted if it has blanks), then the
+    // arguments joined with single blanks and otherwise verbatim.
+    std::string commandLine = imagePath.find(' ') != std::string::npos ? "\"" + imagePath + "\"" : imagePath;
+    for (size_t a = i + 2; a < args.size(); ++a)
+        commandLine += " " + args[a];
+
+    pid_t child = fork();
+    if (child < 0)
+        return Fail("cannot start a process");
+    if (child == 0)
+    {
+        setenv(winsim::kEnvMachine, dir.c_str(), 1);
+        setenv(winsim::kEnvImage, imagePath.c_str(), 1);
+        setenv(winsim::kEnvCommandLine, commandLine.c_str(), 1);
+        setenv(winsim::kEnvTime, time.c_str(), 1);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) < 0)
+        return Fail("lost the started process");
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    return Fail("the program ended abnormally (signal " + std::to_string(WTERMSIG(status)) + ")");
+}

@@ -1,0 +1,46 @@
+// winsim: creates simulated Windows machines, runs programs on them and shows what they did.
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "Commands.h"
+
+namespace
+{
+
+const char* kUsage = R"(usage: winsim COMMAND ...
+  new PROFILE DIR                       create a machine folder from a profile folder
+  run DIR [--time virtual|scaled:N] -- 'C:\path\PROGRAM.EXE' ARGS...
+                                        start a program image on the machine; exit code is the program's
+  put DIR HOSTPATH 'C:\path'            copy a host file or folder onto the machine
+  image DIR PROGRAM 'C:\path\NAME.EXE'  write an image of one of the project's programs onto the machine
+  ls DIR 'C:\path'                      list a folder
+  cat DIR 'C:\path'                     print a file
+  reg DIR export 'HKLM\...'             print a key and its subkeys as REGEDIT4
+  journal DIR                           print every change made on the machine
+)";
+
+} // namespace
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "winsim: %s\n", message.c_str());
+    return 2;
+}
+
+int main(int argc, char** argv)
+{
+    static const std::map<std::string, int (*)(const Args&)> commands = {
+        {"new", CommandNew}, {"run", CommandRun},  {"put", CommandPut}, {"image", CommandImage},
+        {"ls", CommandLs},   {"cat", CommandCat}, {"reg", CommandReg}, {"journal", CommandJournal},
+    };
+    if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
+    {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    auto command = commands.find(argv[1]);
+    if (command == commands.end())
+        return Fail(std::string("unknown command '") + argv[1] + "'; see winsim --help");
+    return command->second(Args(argv + 2, argv + argc));
+}

@@ -1,0 +1,89 @@
+// Machine control entry points declared in winsim/winsim.h.
+#include <cstdlib>
+#include <string>
+
+#include "core/Runtime.h"
+#include "files/PathResolver.h"
+#include "profile/ProfileLoader.h"
+#include "winsim/winsim.h"
+
+namespace winsim
+{
+
+bool CreateMachine(const std::string& profileDir, const std::string& machineDir, std::string& error)
+{
+    ProfileLoader loader;
+    return loader.Create(profileDir, machineDir, error);
+}
+
+bool Attach(const AttachOptions& options, std::string& error)
+{
+    return Runtime::Attach(options, error);
+}
+
+bool AttachFromEnvironment(std::string& error)
+{
+    const char* machine = std::getenv(kEnvMachine);
+    const char* image = std::getenv(kEnvImage);
+    if (!machine || !*machine || !image || !*image)
+    {
+        error = std::string(kEnvMachine) + " and " + kEnvImage + " are not set";
+        return false;
+    }
+    AttachOptions options;
+    options.machineDir = machine;
+    options.imagePath = image;
+    if (const char* commandLine = std::getenv(kEnvCommandLine))
+        options.commandLine = commandLine;
+    if (const char* parent = std::getenv(kEnvParentPid))
+        options.parentPid = static_cast<uint32_t>(std::strtoul(parent, nullptr, 10));
+    if (const char* time = std::getenv(kEnvTime))
+    {
+        if (!ParseTimeMode(time, options.timeMode, options.timeScale))
+        {
+            error = std::string("bad ") + kEnvTime + " '" + time + "'";
+            return false;
+        }
+    }
+    return Runtime::Attach(options, error);
+}
+
+bool IsAttached()
+{
+    return Runtime::Current() != nullptr;
+}
+
+void Detach(uint32_t exitCode)
+{
+    Runtime::Detach(exitCode);
+}
+
+bool ParseTimeMode(const std::string& text, TimeMode& mode, double& scale)
+{
+    if (text == "virtual")
+    {
+        mode = TimeMode::Virtual;
+        scale = 1.0;
+        return true;
+    }
+    const std::string prefix = "scaled:";
+    if (text.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str() + prefix.size(), &end);
+    if (!end || *end || !(value > 0.0) || value > 1e6)
+        return false;
+    mode = TimeMode::Scaled;
+    scale = value;
+    return true;
+}
+
+std::string HostPathOf(const std::string& machineDir, const std::string& windowsPath)
+{
+    std::string normalized;
+    if (!PathResolver::Normalize(windowsPath, "C:\\", normalized))
+        return {};
+    return PathResolver(machineDir + "/drive/c").ToHost(normalized);
+}
+
+} // namespace winsim

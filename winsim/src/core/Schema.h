@@ -1,0 +1,85 @@
+// Tables of the machine store. Every module's state that outlives a process lives here.
+#pragma once
+
+namespace winsim
+{
+
+inline constexpr const char* kSchemaSql = R"SQL(
+CREATE TABLE IF NOT EXISTS meta(
+    name TEXT PRIMARY KEY,
+    value TEXT NOT NULL);
+
+-- Registry (see registry/RegistryStore.h). name holds the ANSI bytes as written; uname is the upper-cased
+-- name in UTF-8, so that byte order is the order NT's registry index enumerates in. Key ids are never
+-- reused (AUTOINCREMENT): an open handle to a deleted key must not find a newer one. mtime is virtual
+-- milliseconds since 1601; volatile keys go away at reboot.
+CREATE TABLE IF NOT EXISTS reg_keys(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    uname TEXT NOT NULL,
+    deny_write INTEGER NOT NULL DEFAULT 0,
+    mtime INTEGER NOT NULL DEFAULT 0,
+    volatile INTEGER NOT NULL DEFAULT 0,
+    class TEXT NOT NULL DEFAULT '',
+    UNIQUE(parent, uname));
+
+CREATE TABLE IF NOT EXISTS reg_values(
+    key INTEGER NOT NULL,
+    uname TEXT NOT NULL,
+    name TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    seq INTEGER NOT NULL,
+    PRIMARY KEY(key, uname));
+CREATE INDEX IF NOT EXISTS reg_values_by_seq ON reg_values(key, seq);
+
+-- Files module: attributes (0 = none) by upper-case normalised path, and the creation and last-write times
+-- (milliseconds since 1601) of files made or written through winsim; NULL times fall back to the host's.
+CREATE TABLE IF NOT EXISTS file_attrs(
+    upath TEXT PRIMARY KEY,
+    attrs INTEGER NOT NULL,
+    mtime INTEGER,
+    ctime INTEGER);
+
+CREATE TABLE IF NOT EXISTS processes(
+    pid INTEGER PRIMARY KEY,
+    host_pid INTEGER NOT NULL,
+    image TEXT NOT NULL,
+    cmdline TEXT NOT NULL,
+    parent INTEGER NOT NULL DEFAULT 0,
+    started INTEGER NOT NULL,
+    exited INTEGER,
+    exit_code INTEGER);
+
+-- Named events, semaphores and mutexes (kernel objects). kind: 1 event, 2 semaphore, 3 mutex.
+-- state: event signalled (0/1) or semaphore count. abandoned: a mutex whose owning thread ended
+-- without releasing it; the next thread to take it gets WAIT_ABANDONED.
+CREATE TABLE IF NOT EXISTS named_objects(
+    name TEXT PRIMARY KEY,
+    kind INTEGER NOT NULL,
+    manual_reset INTEGER NOT NULL DEFAULT 0,
+    state INTEGER NOT NULL DEFAULT 0,
+    max_count INTEGER NOT NULL DEFAULT 0,
+    owner_pid INTEGER NOT NULL DEFAULT 0,
+    owner_tid INTEGER NOT NULL DEFAULT 0,
+    recursion INTEGER NOT NULL DEFAULT 0,
+    abandoned INTEGER NOT NULL DEFAULT 0);
+
+CREATE TABLE IF NOT EXISTS named_object_refs(
+    name TEXT NOT NULL,
+    pid INTEGER NOT NULL,
+    count INTEGER NOT NULL,
+    PRIMARY KEY(name, pid));
+
+CREATE TABLE IF NOT EXISTS journal(
+    seq INTEGER PRIMARY KEY,
+    time_ms INTEGER NOT NULL,
+    pid INTEGER NOT NULL,
+    kind TEXT NOT NULL,
+    op TEXT NOT NULL,
+    target TEXT NOT NULL,
+    detail TEXT NOT NULL DEFAULT '');
+)SQL";
+
+} // namespace winsim
