@@ -2,5 +2,5 @@
 // in the Linux build, winsim's headers of the same names.
 #pragma once
 
-#include <windows.h>
 #include <aclapi.h>
+#include <windows.h>

@@ -10,7 +10,10 @@ namespace
 class RegistryKeyTest : public TestMachine
 {
 protected:
-    CRegistryKey Key(const std::string& relative) const { return CRegistryKey(HKEY_CURRENT_USER, ScratchKey() + relative); }
+    CRegistryKey Key(const std::string& relative) const
+    {
+        return CRegistryKey(HKEY_CURRENT_USER, ScratchKey() + relative);
+    }
 };
 
 TEST_F(RegistryKeyTest, CreateMakesEveryMissingLevel)

@@ -198,8 +198,8 @@ TEST_F(TraceLogTest, ConcurrentWritersInterleaveWholeLines)
     HANDLE threads[4];
     for (int i = 0; i < 4; ++i)
     {
-        threads[i] = CreateThread(nullptr, 0, WriteManyLines, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(i)), 0,
-                                  nullptr);
+        threads[i] =
+            CreateThread(nullptr, 0, WriteManyLines, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(i)), 0, nullptr);
         ASSERT_NE(nullptr, threads[i]);
     }
     ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, threads, TRUE, 60000));

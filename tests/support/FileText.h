@@ -27,8 +27,8 @@ inline bool WriteWholeFile(const std::string& path, const std::string& content)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD put = 0;
-    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &put, nullptr) &&
-              put == content.size();
+    bool ok =
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &put, nullptr) && put == content.size();
     CloseHandle(file);
     return ok;
 }

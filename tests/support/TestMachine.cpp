@@ -16,7 +16,8 @@ namespace
 
 std::string TestRoot()
 {
-    static const std::string root = [] {
+    static const std::string root = []
+    {
         const char* base = std::getenv("TMPDIR");
         std::string dir = std::string(base && *base ? base : "/tmp") + "/winsim-tests-" + std::to_string(getpid());
         mkdir(dir.c_str(), 0755);

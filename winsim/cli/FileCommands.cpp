@@ -87,7 +87,9 @@ int CommandLs(const Args& args)
               [](const std::string& a, const std::string& b) { return UpperAscii(a) < UpperAscii(b); });
     for (const std::string& name : names)
     {
-        struct stat info{};
+        struct stat info
+        {
+        };
         stat((host + "/" + name).c_str(), &info);
         if (S_ISDIR(info.st_mode))
             std::printf("%12s  %s\\\n", "<DIR>", name.c_str());

@@ -18,7 +18,9 @@ std::string LocalTimeText(uint64_t ms, int biasMinutes)
     constexpr int64_t kUnixEpochMs = 11644473600000LL;
     int64_t local = static_cast<int64_t>(ms) - kUnixEpochMs - static_cast<int64_t>(biasMinutes) * 60000;
     time_t seconds = static_cast<time_t>(local / 1000);
-    struct tm parts{};
+    struct tm parts
+    {
+    };
     gmtime_r(&seconds, &parts);
     char text[40];
     std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900, parts.tm_mon + 1,
@@ -62,8 +64,8 @@ int CommandJournal(const Args& args)
     std::string error;
     if (!machine.Open(args[0], error))
         return Fail(error);
-    winsim::Statement rows = machine.GetStore().Prepare(
-        "SELECT time_ms, pid, kind, op, target, detail FROM journal ORDER BY seq");
+    winsim::Statement rows =
+        machine.GetStore().Prepare("SELECT time_ms, pid, kind, op, target, detail FROM journal ORDER BY seq");
     while (rows.Step())
     {
         std::string detail = rows.Text(5);

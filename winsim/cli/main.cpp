@@ -31,7 +31,7 @@ int Fail(const std::string& message)
 int main(int argc, char** argv)
 {
     static const std::map<std::string, int (*)(const Args&)> commands = {
-        {"new", CommandNew}, {"run", CommandRun},  {"put", CommandPut}, {"image", CommandImage},
+        {"new", CommandNew}, {"run", CommandRun}, {"put", CommandPut}, {"image", CommandImage},
         {"ls", CommandLs},   {"cat", CommandCat}, {"reg", CommandReg}, {"journal", CommandJournal},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))

@@ -78,6 +78,5 @@ typedef struct _EXPLICIT_ACCESS_A
 
 WINADVAPI DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A pListOfExplicitEntries,
                                         PACL OldAcl, PACL* NewAcl);
-WINADVAPI DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType,
-                                       SECURITY_INFORMATION SecurityInfo, PSID psidOwner, PSID psidGroup, PACL pDacl,
-                                       PACL pSacl);
+WINADVAPI DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
+                                       PSID psidOwner, PSID psidGroup, PACL pDacl, PACL pSacl);

@@ -91,7 +91,8 @@ typedef struct _OSVERSIONINFOEXA
 
 typedef struct _SYSTEM_INFO
 {
-    union {
+    union
+    {
         DWORD dwOemId;
         struct
         {
@@ -121,8 +122,8 @@ WINBASEAPI void WINAPI SetLastError(DWORD dwErrCode);
 WINBASEAPI HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                                      LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                                      DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-WINBASEAPI BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                                LPDWORD lpNumberOfBytesRead, LPVOID lpOverlapped);
+WINBASEAPI BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                                LPVOID lpOverlapped);
 WINBASEAPI BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                                  LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped);
 WINBASEAPI DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
@@ -181,8 +182,8 @@ WINBASEAPI DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHan
 
 // Threads and processes.
 WINBASEAPI HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
-                                      LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
-                                      DWORD dwCreationFlags, LPDWORD lpThreadId);
+                                      LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
+                                      LPDWORD lpThreadId);
 WINBASEAPI BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 WINBASEAPI DWORD WINAPI GetCurrentThreadId(void);
 WINBASEAPI DWORD WINAPI GetCurrentProcessId(void);
@@ -213,11 +214,10 @@ WINBASEAPI HLOCAL WINAPI LocalFree(HLOCAL hMem);
 
 // Security (the subset the registry helper uses to reset an access list).
 WINADVAPI BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor, DWORD dwRevision);
-WINADVAPI BOOL WINAPI SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSecurityDescriptor, BOOL bDaclPresent,
-                                                PACL pDacl, BOOL bDaclDefaulted);
-WINADVAPI BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority,
-                                               BYTE nSubAuthorityCount, DWORD nSubAuthority0, DWORD nSubAuthority1,
-                                               DWORD nSubAuthority2, DWORD nSubAuthority3, DWORD nSubAuthority4,
-                                               DWORD nSubAuthority5, DWORD nSubAuthority6, DWORD nSubAuthority7,
-                                               PSID* pSid);
+WINADVAPI BOOL WINAPI SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSecurityDescriptor, BOOL bDaclPresent, PACL pDacl,
+                                                BOOL bDaclDefaulted);
+WINADVAPI BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority, BYTE nSubAuthorityCount,
+                                               DWORD nSubAuthority0, DWORD nSubAuthority1, DWORD nSubAuthority2,
+                                               DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,
+                                               DWORD nSubAuthority6, DWORD nSubAuthority7, PSID* pSid);
 WINADVAPI PVOID WINAPI FreeSid(PSID pSid);

@@ -184,11 +184,36 @@ typedef struct _SID_IDENTIFIER_AUTHORITY
 } SID_IDENTIFIER_AUTHORITY, *PSID_IDENTIFIER_AUTHORITY;
 typedef void* PSID;
 
-#define SECURITY_NULL_SID_AUTHORITY {{0, 0, 0, 0, 0, 0}}
-#define SECURITY_WORLD_SID_AUTHORITY {{0, 0, 0, 0, 0, 1}}
-#define SECURITY_LOCAL_SID_AUTHORITY {{0, 0, 0, 0, 0, 2}}
-#define SECURITY_CREATOR_SID_AUTHORITY {{0, 0, 0, 0, 0, 3}}
-#define SECURITY_NT_AUTHORITY {{0, 0, 0, 0, 0, 5}}
+#define SECURITY_NULL_SID_AUTHORITY                                                                                    \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 0                                                                                           \
+        }                                                                                                              \
+    }
+#define SECURITY_WORLD_SID_AUTHORITY                                                                                   \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 1                                                                                           \
+        }                                                                                                              \
+    }
+#define SECURITY_LOCAL_SID_AUTHORITY                                                                                   \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 2                                                                                           \
+        }                                                                                                              \
+    }
+#define SECURITY_CREATOR_SID_AUTHORITY                                                                                 \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 3                                                                                           \
+        }                                                                                                              \
+    }
+#define SECURITY_NT_AUTHORITY                                                                                          \
+    {                                                                                                                  \
+        {                                                                                                              \
+            0, 0, 0, 0, 0, 5                                                                                           \
+        }                                                                                                              \
+    }
 #define SECURITY_WORLD_RID 0x00000000L
 #define SECURITY_LOCAL_SYSTEM_RID 0x00000012L
 #define SECURITY_BUILTIN_DOMAIN_RID 0x00000020L

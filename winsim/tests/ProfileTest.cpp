@@ -99,8 +99,8 @@ TEST(Profile, MalformedMachineIniNamesFileAndLineAndLeavesNothing)
 
 TEST(Profile, MalformedRegistryFileNamesFileAndLine)
 {
-    std::string profile =
-        BrokenProfile("bad-reg", "50-extra.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\nnot a value\r\n");
+    std::string profile = BrokenProfile("bad-reg", "50-extra.reg",
+                                        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\nnot a value\r\n");
     std::string target = Scratch("bad-reg-target");
     std::string error;
     EXPECT_FALSE(winsim::CreateMachine(profile, target, error));

@@ -33,7 +33,9 @@ uint64_t Number(const std::string& text)
 
 bool Machine::Open(const std::string& folder, std::string& error)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     std::string dbPath = folder + "/machine.db";
     if (stat(dbPath.c_str(), &info) != 0)
     {
@@ -70,23 +72,21 @@ bool Machine::SetMeta(const std::string& name, const std::string& value)
 
 bool Machine::SaveIdentity(Store& store, const MachineIdentity& id)
 {
-    bool ok = PutMeta(store, "os.platform_id", std::to_string(id.platformId)) &&
-              PutMeta(store, "os.major", std::to_string(id.major)) &&
-              PutMeta(store, "os.minor", std::to_string(id.minor)) &&
-              PutMeta(store, "os.build", std::to_string(id.build)) &&
-              PutMeta(store, "os.service_pack", id.servicePack) &&
-              PutMeta(store, "os.service_pack_major", std::to_string(id.servicePackMajor)) &&
-              PutMeta(store, "os.product_type", std::to_string(id.productType)) &&
-              PutMeta(store, "os.suite_mask", std::to_string(id.suiteMask)) &&
-              PutMeta(store, "os.architecture", id.architecture) &&
-              PutMeta(store, "user.administrator", id.administrator ? "1" : "0") &&
-              PutMeta(store, "user.ui_language", std::to_string(id.uiLanguage)) &&
-              PutMeta(store, "user.sid", id.userSid) && PutMeta(store, "dir.windows", id.windowsDir) &&
-              PutMeta(store, "dir.system", id.systemDir) && PutMeta(store, "dir.temp", id.tempDir) &&
-              PutMeta(store, "dir.program_files", id.programFilesDir) &&
-              PutMeta(store, "computer.name", id.computerName) &&
-              PutMeta(store, "clock.tz_bias", std::to_string(id.timeZoneBiasMinutes)) &&
-              PutMeta(store, "clock.start_ms", std::to_string(id.clockStartMs));
+    bool ok =
+        PutMeta(store, "os.platform_id", std::to_string(id.platformId)) &&
+        PutMeta(store, "os.major", std::to_string(id.major)) && PutMeta(store, "os.minor", std::to_string(id.minor)) &&
+        PutMeta(store, "os.build", std::to_string(id.build)) && PutMeta(store, "os.service_pack", id.servicePack) &&
+        PutMeta(store, "os.service_pack_major", std::to_string(id.servicePackMajor)) &&
+        PutMeta(store, "os.product_type", std::to_string(id.productType)) &&
+        PutMeta(store, "os.suite_mask", std::to_string(id.suiteMask)) &&
+        PutMeta(store, "os.architecture", id.architecture) &&
+        PutMeta(store, "user.administrator", id.administrator ? "1" : "0") &&
+        PutMeta(store, "user.ui_language", std::to_string(id.uiLanguage)) && PutMeta(store, "user.sid", id.userSid) &&
+        PutMeta(store, "dir.windows", id.windowsDir) && PutMeta(store, "dir.system", id.systemDir) &&
+        PutMeta(store, "dir.temp", id.tempDir) && PutMeta(store, "dir.program_files", id.programFilesDir) &&
+        PutMeta(store, "computer.name", id.computerName) &&
+        PutMeta(store, "clock.tz_bias", std::to_string(id.timeZoneBiasMinutes)) &&
+        PutMeta(store, "clock.start_ms", std::to_string(id.clockStartMs));
     return ok;
 }
 

@@ -142,7 +142,8 @@ std::string Statement::Text(int column) const
     if (!m_stmt)
         return {};
     const unsigned char* text = sqlite3_column_text(m_stmt, column);
-    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(m_stmt, column)) : std::string();
+    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(m_stmt, column))
+                : std::string();
 }
 
 std::vector<uint8_t> Statement::Blob(int column) const

@@ -20,7 +20,8 @@ bool ImageDescriptor::Parse(const std::string& text, ImageDescriptor& image, std
 {
     std::istringstream lines(text);
     std::string line;
-    auto chomp = [](std::string& s) {
+    auto chomp = [](std::string& s)
+    {
         while (!s.empty() && (s.back() == '\r' || s.back() == '\n'))
             s.pop_back();
     };

@@ -13,13 +13,17 @@ namespace winsim
 
 bool HostIsDirectory(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool HostExists(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return stat(path.c_str(), &info) == 0;
 }
 
@@ -113,7 +117,9 @@ bool HostCopyTree(const std::string& from, const std::string& to, std::string& e
 
 bool HostRemoveTree(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (lstat(path.c_str(), &info) != 0)
         return errno == ENOENT;
     if (S_ISDIR(info.st_mode))

@@ -47,7 +47,9 @@ bool ParseNumber(const std::string& text, uint64_t& value)
 // "YYYY-MM-DD HH:MM:SS" (UTC) as milliseconds since 1601-01-01.
 bool ParseClock(const std::string& text, uint64_t& ms)
 {
-    struct tm parts{};
+    struct tm parts
+    {
+    };
     if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &parts.tm_year, &parts.tm_mon, &parts.tm_mday, &parts.tm_hour,
                     &parts.tm_min, &parts.tm_sec) != 6)
         return false;
@@ -83,7 +85,8 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
     std::string line, section;
     int number = 0;
     bool sawMachine = false;
-    auto fail = [&](const std::string& what) {
+    auto fail = [&](const std::string& what)
+    {
         error = path + ":" + std::to_string(number) + ": " + what;
         return false;
     };
@@ -114,7 +117,8 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         uint64_t number64 = 0;
-        auto numeric = [&](uint32_t& field) {
+        auto numeric = [&](uint32_t& field)
+        {
             if (!ParseNumber(value, number64) || number64 > 0xFFFFFFFFull)
                 return fail("'" + name + "' needs a number, not '" + value + "'");
             field = static_cast<uint32_t>(number64);
@@ -299,8 +303,8 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
     }
     if (HostIsDirectory(profileDir + "/files") && !HostCopyTree(profileDir + "/files", folder + "/drive/c", error))
         return false;
-    for (const std::string* dir : {&identity.windowsDir, &identity.systemDir, &identity.tempDir,
-                                   &identity.programFilesDir})
+    for (const std::string* dir :
+         {&identity.windowsDir, &identity.systemDir, &identity.tempDir, &identity.programFilesDir})
     {
         std::string host = HostPathIn(folder, *dir);
         if (host.empty() || !HostMakeDirectories(host))
