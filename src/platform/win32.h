@@ -2,5 +2,7 @@
 // in the Linux build, winsim's headers of the same names.
 #pragma once
 
-#include <aclapi.h>
+// windows.h first: the other SDK headers build on it.
 #include <windows.h>
+
+#include <aclapi.h>
