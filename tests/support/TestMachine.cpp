@@ -14,18 +14,6 @@
 namespace
 {
 
-std::string TestRoot()
-{
-    static const std::string root = []
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string dir = std::string(base && *base ? base : "/tmp") + "/winsim-tests-" + std::to_string(getpid());
-        mkdir(dir.c_str(), 0755);
-        return dir;
-    }();
-    return root;
-}
-
 int RunShell(const std::string& command)
 {
     return std::system(command.c_str());
@@ -37,6 +25,29 @@ std::string Quote(const std::string& path)
     for (char c : path)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+}
+
+// The folder of this test process's machines, removed when the process ends.
+class TestRootFolder
+{
+public:
+    TestRootFolder()
+    {
+        const char* base = std::getenv("TMPDIR");
+        m_path = std::string(base && *base ? base : "/tmp") + "/winsim-tests-" + std::to_string(getpid());
+        mkdir(m_path.c_str(), 0755);
+    }
+    ~TestRootFolder() { RunShell("rm -rf " + Quote(m_path)); }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+const std::string& TestRoot()
+{
+    static TestRootFolder root;
+    return root.Path();
 }
 
 // Making a machine from a profile imports its registry files; each test copies a machine made once.
@@ -58,11 +69,6 @@ std::string TemplateFor(const std::string& profile)
     templates.emplace(profile, dir);
     return dir;
 }
-
-struct CleanUp
-{
-    ~CleanUp() { RunShell("rm -rf " + Quote(TestRoot())); }
-} g_cleanUp;
 
 } // namespace
 

@@ -9,6 +9,10 @@
 
 class TestMachine : public ::testing::Test
 {
+public:
+    // Creates a machine from a profile without attaching (winsim only); empty string on failure.
+    static std::string MakeMachine(const std::string& profile);
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -22,9 +26,6 @@ protected:
     const std::string& ScratchKey() const { return m_scratchKey; }
     // The winsim machine folder on the host (empty in the Windows build).
     const std::string& MachineDir() const { return m_machineDir; }
-
-    // Creates a machine from a profile without attaching (winsim only); empty string on failure.
-    static std::string MakeMachine(const std::string& profile);
 
 private:
     std::string m_scratchFolder;

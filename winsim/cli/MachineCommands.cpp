@@ -22,7 +22,7 @@ std::string LocalTimeText(uint64_t ms, int biasMinutes)
     {
     };
     gmtime_r(&seconds, &parts);
-    char text[40];
+    char text[96];
     std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d.%03d", parts.tm_year + 1900, parts.tm_mon + 1,
                   parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, static_cast<int>(local % 1000));
     return text;

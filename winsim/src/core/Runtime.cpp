@@ -50,10 +50,13 @@ void Runtime::Detach(uint32_t exitCode)
     self.m_clock.EndProcess();
     self.m_handles.CloseAll();
     Journal::Record("process", "exit", self.m_imagePath, std::to_string(exitCode));
-    Statement stmt =
-        self.m_machine.GetStore().Prepare("UPDATE processes SET exited = ?2, exit_code = ?3 WHERE pid = ?1");
-    stmt.Bind(1, self.m_pid).Bind(2, static_cast<int64_t>(self.m_clock.NowMs())).Bind(3, exitCode);
-    stmt.Run();
+    {
+        // Scoped: the statement must be done with the store before the store goes.
+        Statement stmt =
+            self.m_machine.GetStore().Prepare("UPDATE processes SET exited = ?2, exit_code = ?3 WHERE pid = ?1");
+        stmt.Bind(1, self.m_pid).Bind(2, static_cast<int64_t>(self.m_clock.NowMs())).Bind(3, exitCode);
+        stmt.Run();
+    }
     self.m_clock.UnregisterThread();
     self.m_clock.Persist();
     g_runtime.reset();

@@ -1,0 +1,18 @@
+// KERNEL32 last-error code: one per thread, as on Windows. It needs no machine (it is how the other
+// functions report that none is attached).
+#include "windows.h"
+
+namespace
+{
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD WINAPI GetLastError(void)
+{
+    return t_lastError;
+}
+
+void WINAPI SetLastError(DWORD dwErrCode)
+{
+    t_lastError = dwErrCode;
+}
