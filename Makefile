@@ -2,6 +2,7 @@
 #   make demo   the program's main job on the bundled default machine (linux-release build)
 #   make test   everything: Linux build and tests under the sanitizers, both Windows builds, the Wine suite
 SHELL := /bin/bash
+MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 DEMO_MACHINE ?= build/demo-machine
 

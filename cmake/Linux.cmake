@@ -61,6 +61,24 @@ target_link_libraries(drvsetup_tests PRIVATE drvsetup_core test_support GTest::g
 target_include_directories(drvsetup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 drvsetup_warnings(drvsetup_tests)
 
+# Package libraries: samples/plugins/<name>/*.cpp -> lib<name>.so beside the programs, loaded by LoadLibraryA
+# through an image descriptor (Program=<name>). A plugin calls the Win32 API of the program that loads it,
+# so it is built against winsim's headers only, and programs linked against winsim export their symbols.
+target_link_libraries(winsim PUBLIC ${CMAKE_DL_LIBS})
+target_link_options(winsim INTERFACE -rdynamic)
+file(GLOB PLUGIN_DIRS LIST_DIRECTORIES true CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/plugins/*)
+foreach(dir ${PLUGIN_DIRS})
+    if(IS_DIRECTORY ${dir})
+        get_filename_component(plugin ${dir} NAME)
+        file(GLOB PLUGIN_SOURCES CONFIGURE_DEPENDS ${dir}/*.cpp)
+        add_library(${plugin} SHARED ${PLUGIN_SOURCES})
+        target_include_directories(${plugin} PRIVATE $<TARGET_PROPERTY:winsim,INTERFACE_INCLUDE_DIRECTORIES>)
+        drvsetup_warnings(${plugin})
+        add_dependencies(winsim_tests ${plugin})
+        add_dependencies(drvsetup_tests ${plugin})
+    endif()
+endforeach()
+
 include(GoogleTest)
 gtest_discover_tests(winsim_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "WINSIM_BIN=$<TARGET_FILE_DIR:winsim_cli>")
 gtest_discover_tests(drvsetup_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "WINSIM_BIN=$<TARGET_FILE_DIR:winsim_cli>")

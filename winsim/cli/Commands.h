@@ -14,6 +14,8 @@ int CommandLs(const Args& args);
 int CommandCat(const Args& args);
 int CommandReg(const Args& args);
 int CommandJournal(const Args& args);
+int CommandProtect(const Args& args);
+int CommandUnprotect(const Args& args);
 
 // Prints "winsim: <message>" to stderr and returns 2, the exit code of a usage or machine error.
 int Fail(const std::string& message);

@@ -16,6 +16,9 @@ const char* kUsage = R"(usage: winsim COMMAND ...
   image DIR PROGRAM 'C:\path\NAME.EXE'  write an image of one of the project's programs onto the machine
   ls DIR 'C:\path'                      list a folder
   cat DIR 'C:\path'                     print a file
+  protect DIR 'C:\path'                 make a folder write-protected (a read-only medium): every change
+                                        at or below it fails with ERROR_ACCESS_DENIED
+  unprotect DIR 'C:\path'               make a protected folder writable again
   reg DIR export 'HKLM\...'             print a key and its subkeys as REGEDIT4
   journal DIR                           print every change made on the machine
 )";
@@ -31,8 +34,11 @@ int Fail(const std::string& message)
 int main(int argc, char** argv)
 {
     static const std::map<std::string, int (*)(const Args&)> commands = {
-        {"new", CommandNew}, {"run", CommandRun}, {"put", CommandPut}, {"image", CommandImage},
-        {"ls", CommandLs},   {"cat", CommandCat}, {"reg", CommandReg}, {"journal", CommandJournal},
+        {"new", CommandNew},         {"run", CommandRun},
+        {"put", CommandPut},         {"image", CommandImage},
+        {"ls", CommandLs},           {"cat", CommandCat},
+        {"reg", CommandReg},         {"journal", CommandJournal},
+        {"protect", CommandProtect}, {"unprotect", CommandUnprotect},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
     {

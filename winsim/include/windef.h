@@ -9,6 +9,7 @@
 #define CALLBACK
 #define APIENTRY
 #define WINAPIV
+#define STDAPICALLTYPE
 #define WINBASEAPI extern "C"
 #define WINADVAPI extern "C"
 #define WINUSERAPI extern "C"
@@ -78,6 +79,11 @@ typedef DWORD ACCESS_MASK;
 typedef ACCESS_MASK REGSAM;
 typedef LONG LSTATUS;
 typedef LONG HRESULT;
+
+// What GetProcAddress returns; callers cast it to the function's real type.
+typedef INT_PTR(WINAPI* FARPROC)();
+typedef INT_PTR(WINAPI* NEARPROC)();
+typedef INT_PTR(WINAPI* PROC)();
 
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;

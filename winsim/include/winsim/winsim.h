@@ -52,4 +52,10 @@ bool ParseTimeMode(const std::string& text, TimeMode& mode, double& scale);
 // case, the rest kept as written). Empty for a path that is not on drive C:.
 std::string HostPathOf(const std::string& machineDir, const std::string& windowsPath);
 
+// Makes a folder of the attached process's machine write-protected (a read-only medium, or a folder the
+// user may not write in) or writable again; a folder to protect is created when missing. Every change at or
+// below a protected folder then fails with ERROR_ACCESS_DENIED. The change is journalled. False when no
+// machine is attached or the path is not a folder on drive C:.
+bool SetFolderWriteProtected(const std::string& windowsPath, bool writeProtected);
+
 } // namespace winsim

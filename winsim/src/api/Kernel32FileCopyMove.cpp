@@ -10,6 +10,7 @@
 #include "files/DelayedMoves.h"
 #include "files/PathArgument.h"
 #include "files/ShareTable.h"
+#include "files/WriteProtection.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -45,6 +46,12 @@ BOOL MoveNow(Runtime& rt, const WinPath& source, const WinPath& target, DWORD fl
         return FALSE;
     if (target.kind == EntryKind::NoParent)
         return Fail(ERROR_PATH_NOT_FOUND);
+    // A folder moved carries along whatever is below it, a protected folder included.
+    WriteProtection protection(rt.GetMachine().GetStore());
+    const auto sourceReach =
+        source.kind == EntryKind::Folder ? WriteProtection::Reach::Tree : WriteProtection::Reach::Entry;
+    if (protection.Refuses(source, sourceReach) || protection.Refuses(target))
+        return Fail(ERROR_ACCESS_DENIED);
     ShareTable& shares = ShareTable::Instance();
     if (source.kind == EntryKind::File && shares.Conflicts(source.shareKey, ShareTable::kDelete, kShareAll))
         return Fail(ERROR_SHARING_VIOLATION);
@@ -90,7 +97,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
         return FALSE;
     Store& store = rt->GetMachine().GetStore();
     AttributeTable table(store);
-    if (target.kind == EntryKind::Folder || IsReadOnly(table, target))
+    if (target.kind == EntryKind::Folder || WriteProtection(store).Refuses(target) || IsReadOnly(table, target))
         return Fail(ERROR_ACCESS_DENIED);
     if (ShareTable::Instance().Conflicts(target.shareKey, ShareTable::kDelete, kShareAll))
         return Fail(ERROR_SHARING_VIOLATION);
@@ -126,10 +133,12 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
         return Fail(ERROR_SHARING_VIOLATION);
     if (target.kind == EntryKind::Folder)
         return Fail(ERROR_ACCESS_DENIED);
+    if (target.kind == EntryKind::File && bFailIfExists)
+        return Fail(ERROR_FILE_EXISTS);
+    if (WriteProtection(store).Refuses(target))
+        return Fail(ERROR_ACCESS_DENIED);
     if (target.kind == EntryKind::File)
     {
-        if (bFailIfExists)
-            return Fail(ERROR_FILE_EXISTS);
         if (source.upath == target.upath)
             return Fail(ERROR_SHARING_VIOLATION);
         if (IsReadOnly(table, target))

@@ -12,6 +12,7 @@
 #include "files/NameCase.h"
 #include "files/PathArgument.h"
 #include "files/ShareTable.h"
+#include "files/WriteProtection.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -44,6 +45,8 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecuri
         return Fail(ERROR_ALREADY_EXISTS);
     if (target.kind == EntryKind::NoParent)
         return Fail(ERROR_PATH_NOT_FOUND);
+    if (WriteProtection(rt->GetMachine().GetStore()).Refuses(target))
+        return Fail(ERROR_ACCESS_DENIED);
     if (mkdir(target.host.c_str(), 0777) != 0)
         return Fail(HostDrive::ErrorFromErrno(errno));
     Journal::Record("file", "mkdir", target.actual);
@@ -64,7 +67,8 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName)
         return Fail(ERROR_DIRECTORY);
     Store& store = rt->GetMachine().GetStore();
     AttributeTable table(store);
-    if (target.IsRoot() || (table.Get(target.upath).attrs & FILE_ATTRIBUTE_READONLY))
+    if (target.IsRoot() || WriteProtection(store).Refuses(target) ||
+        (table.Get(target.upath).attrs & FILE_ATTRIBUTE_READONLY))
         return Fail(ERROR_ACCESS_DENIED);
     // The process holds its current directory open, sharing no delete.
     if (NameCase::Upper(CurrentDirectory::Get(*rt)) == target.upath ||
@@ -113,6 +117,8 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes)
     if (target.kind == EntryKind::Missing || target.kind == EntryKind::NoParent)
         return Fail(PathArgument::NotFoundError(target));
     Store& store = rt->GetMachine().GetStore();
+    if (WriteProtection(store).Refuses(target))
+        return Fail(ERROR_ACCESS_DENIED);
     Transaction txn(store);
     AttributeTable table(store);
     // FILE_ATTRIBUTE_NORMAL (alone) clears every attribute; DIRECTORY and the like cannot be set.

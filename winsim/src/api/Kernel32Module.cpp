@@ -1,11 +1,17 @@
-// KERNEL32 module names for the process's own image: GetModuleHandleA and GetModuleFileNameA. Loaded
-// libraries are not known here yet; every other module is "not found".
+// KERNEL32 module names: GetModuleHandleA and GetModuleFileNameA, for the program's own image and the
+// modules it has loaded (see modules/LoadedModules.h). Data files loaded as such are not modules here.
 #include <strings.h>
 
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "core/Runtime.h"
+#include "files/CurrentDirectory.h"
+#include "files/NameCase.h"
+#include "files/PathResolver.h"
+#include "modules/LoadedModules.h"
+#include "modules/ModuleName.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -13,22 +19,15 @@ using namespace winsim;
 namespace
 {
 
-// Where 32-bit images are based by default.
-const HMODULE kImageModule = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x00400000));
-
-std::string BaseName(const std::string& path)
+HMODULE ImageModule()
 {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return reinterpret_cast<HMODULE>(LoadedModules::kImageBase);
 }
 
-// Whether `name` (as GetModuleHandleA takes it) names the image: its full path or its file name, without
-// regard to case. A name without an extension means a .dll, as the loader reads it.
-bool NamesImage(const std::string& imagePath, std::string name)
+// Whether a completed module name names the image: its full path or its file name, without regard to case.
+bool NamesImage(const std::string& imagePath, const std::string& name)
 {
-    if (BaseName(name).find('.') == std::string::npos)
-        name += ".dll";
-    const std::string& against = name.find_first_of("\\/") == std::string::npos ? BaseName(imagePath) : imagePath;
+    const std::string& against = ModuleName::HasPath(name) ? imagePath : ModuleName::Base(imagePath);
     return strcasecmp(against.c_str(), name.c_str()) == 0;
 }
 
@@ -42,10 +41,25 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
-    if (!lpModuleName || NamesImage(rt->ImagePath(), lpModuleName))
-        return kImageModule;
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
+    if (!lpModuleName)
+        return ImageModule();
+    const std::string name = ModuleName::Complete(lpModuleName);
+    if (NamesImage(rt->ImagePath(), name))
+        return ImageModule();
+    std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
+    LoadedModules& modules = LoadedModules::Of(*rt);
+    LoadedModule* module = nullptr;
+    std::string full;
+    if (!ModuleName::HasPath(name))
+        module = modules.FindBase(NameCase::Upper(name));
+    else if (PathResolver::Normalize(name, CurrentDirectory::Get(*rt), full))
+        module = modules.FindPath(NameCase::Upper(full));
+    if (!module)
+    {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(module->handle);
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
@@ -56,17 +70,23 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
-    if (hModule && hModule != kImageModule)
+    std::string path = rt->ImagePath();
+    if (hModule && hModule != ImageModule())
     {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return 0;
+        std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
+        LoadedModule* module = LoadedModules::Of(*rt).Find(reinterpret_cast<uintptr_t>(hModule));
+        if (!module || module->kind == ModuleKind::DataFile)
+        {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return 0;
+        }
+        path = module->path;
     }
     if (!lpFilename && nSize > 0)
     {
         SetLastError(ERROR_NOACCESS);
         return 0;
     }
-    const std::string& path = rt->ImagePath();
     DWORD length = static_cast<DWORD>(path.size());
     if (length < nSize)
     {

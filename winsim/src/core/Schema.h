@@ -42,6 +42,11 @@ CREATE TABLE IF NOT EXISTS file_attrs(
     mtime INTEGER,
     ctime INTEGER);
 
+-- Write-protected folders (see files/WriteProtection.h): folders on a read-only medium or without write
+-- rights for the user, by upper-case normalised path. Nothing at or below one may change.
+CREATE TABLE IF NOT EXISTS protected_folders(
+    upath TEXT PRIMARY KEY);
+
 CREATE TABLE IF NOT EXISTS processes(
     pid INTEGER PRIMARY KEY,
     host_pid INTEGER NOT NULL,
@@ -71,6 +76,13 @@ CREATE TABLE IF NOT EXISTS named_object_refs(
     pid INTEGER NOT NULL,
     count INTEGER NOT NULL,
     PRIMARY KEY(name, pid));
+
+-- Modules (see modules/ModuleTrims.h): what the profile takes away from the built-in modules. module is
+-- the upper-case file name; export '' stands for the whole module, any other row for one export.
+CREATE TABLE IF NOT EXISTS module_trims(
+    module TEXT NOT NULL,
+    export TEXT NOT NULL,
+    PRIMARY KEY(module, export));
 
 CREATE TABLE IF NOT EXISTS journal(
     seq INTEGER PRIMARY KEY,

@@ -162,13 +162,14 @@ bool Statement::IsNull(int column) const
 
 Transaction::Transaction(Store& store) : m_store(store), m_lock(store.Mutex())
 {
-    m_ok = m_store.Exec("BEGIN IMMEDIATE");
+    // Prepared once and reused: these run around every changing API call.
+    m_ok = m_store.Prepare("BEGIN IMMEDIATE").Run();
 }
 
 Transaction::~Transaction()
 {
     if (m_ok && !m_done)
-        m_store.Exec("ROLLBACK");
+        m_store.Prepare("ROLLBACK").Run();
 }
 
 bool Transaction::Commit()
@@ -176,7 +177,11 @@ bool Transaction::Commit()
     if (!m_ok || m_done)
         return false;
     m_done = true;
-    return m_store.Exec("COMMIT");
+    if (m_store.Prepare("COMMIT").Run())
+        return true;
+    // A commit that failed leaves the transaction open; end it so the connection stays usable.
+    m_store.Prepare("ROLLBACK").Run();
+    return false;
 }
 
 } // namespace winsim

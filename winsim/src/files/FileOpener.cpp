@@ -7,6 +7,7 @@
 
 #include "AttributeTable.h"
 #include "ShareTable.h"
+#include "WriteProtection.h"
 #include "core/Journal.h"
 #include "core/Runtime.h"
 #include "windows.h"
@@ -23,11 +24,19 @@ bool Wants(uint32_t access, uint32_t bits)
 }
 
 // A folder handle: only with FILE_FLAG_BACKUP_SEMANTICS, and only to open it.
-std::shared_ptr<FileObject> OpenFolder(const WinPath& target, const OpenRequest& request, uint32_t& error)
+std::shared_ptr<FileObject> OpenFolder(Runtime& runtime, const WinPath& target, const OpenRequest& request,
+                                       uint32_t& error)
 {
     if (request.disposition == CREATE_NEW)
     {
         error = ERROR_FILE_EXISTS;
+        return nullptr;
+    }
+    const bool changes = (request.flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) ||
+                         Wants(FileOpener::ShareBitsOf(request.access), ShareTable::kWrite | ShareTable::kDelete);
+    if (changes && WriteProtection(runtime.GetMachine().GetStore()).Refuses(target))
+    {
+        error = ERROR_ACCESS_DENIED;
         return nullptr;
     }
     if (!(request.flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) ||
@@ -76,7 +85,7 @@ std::shared_ptr<FileObject> FileOpener::Open(Runtime& runtime, const WinPath& ta
         return nullptr;
     }
     if (target.kind == EntryKind::Folder)
-        return OpenFolder(target, request, error);
+        return OpenFolder(runtime, target, request, error);
 
     const uint32_t disposition = request.disposition;
     const bool deleteOnClose = (request.flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0;
@@ -104,6 +113,13 @@ std::shared_ptr<FileObject> FileOpener::Open(Runtime& runtime, const WinPath& ta
     AttributeTable table(store);
     const uint32_t requested = request.flagsAndAttributes & AttributeTable::kSettable;
     const bool truncate = existed && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
+    // Access is checked before the file's own attributes and the share modes, as Windows does.
+    const bool changes = !existed || truncate || Wants(bits, ShareTable::kWrite | ShareTable::kDelete);
+    if (changes && WriteProtection(store).Refuses(target))
+    {
+        error = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
     AttributeTable::Row row = existed ? table.Get(target.upath) : AttributeTable::Row{};
     if (existed)
     {

@@ -10,6 +10,7 @@
 #include "CurrentDirectory.h"
 #include "PathResolver.h"
 #include "ShareTable.h"
+#include "WriteProtection.h"
 #include "core/Journal.h"
 #include "core/Runtime.h"
 #include "windows.h"
@@ -66,7 +67,7 @@ uint32_t ProfileFile::Write(Runtime& runtime, const std::string& text)
     Store& store = runtime.GetMachine().GetStore();
     AttributeTable table(store);
     AttributeTable::Row row = table.Get(m_path.upath);
-    if (row.attrs & FILE_ATTRIBUTE_READONLY)
+    if (WriteProtection(store).Refuses(m_path) || (row.attrs & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;
     const uint32_t readWrite = ShareTable::kRead | ShareTable::kWrite;
     if (ShareTable::Instance().Conflicts(m_path.shareKey, readWrite, readWrite))

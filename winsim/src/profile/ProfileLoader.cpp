@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "core/Machine.h"
+#include "files/NameCase.h"
 #include "files/PathResolver.h"
+#include "files/WriteProtection.h"
 #include "profile/HostFiles.h"
 #include "registry/RegFile.h"
 #include "registry/RegistryStore.h"
@@ -71,9 +73,34 @@ std::string HostPathIn(const std::string& folder, const std::string& windowsPath
     return PathResolver(folder + "/drive/c").ToHost(normalized);
 }
 
+// Creates the read-only folders of [ReadOnlyFolders] and records them as write-protected.
+bool StoreReadOnlyFolders(Store& store, const std::string& folder, const std::vector<std::string>& folders,
+                          std::string& error)
+{
+    Transaction txn(store);
+    WriteProtection protection(store);
+    for (const std::string& dir : folders)
+    {
+        std::string host = HostPathIn(folder, dir);
+        bool added = false;
+        if (host.empty() || !HostMakeDirectories(host) || !protection.Set(NameCase::Upper(dir), true, added))
+        {
+            error = "cannot create read-only folder " + dir;
+            return false;
+        }
+    }
+    if (!txn.Commit())
+    {
+        error = "cannot store the read-only folders: " + store.LastErrorText();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
-bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id, std::string& error)
+bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
+                                   std::vector<std::string>& readOnlyFolders, ModuleTrims& modules, std::string& error)
 {
     std::string content;
     if (!HostReadFile(path, content))
@@ -101,7 +128,7 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             if (line.back() != ']')
                 return fail("section header without ']'");
             section = Lower(TrimBlanks(line.substr(1, line.size() - 2)));
-            if (section != "machine" && section != "folders")
+            if (section != "machine" && section != "folders" && section != "readonlyfolders" && section != "modules")
                 return fail("unknown section [" + section + "]");
             sawMachine = sawMachine || section == "machine";
             continue;
@@ -111,7 +138,8 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             return fail("expected name=value");
         if (section.empty())
             return fail("value outside a section");
-        std::string name = Lower(TrimBlanks(line.substr(0, equals)));
+        const std::string rawName = TrimBlanks(line.substr(0, equals));
+        std::string name = Lower(rawName);
         std::string value = TrimBlanks(line.substr(equals + 1));
         // Quotes keep blanks that matter, as in ServicePack=" A ".
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
@@ -202,6 +230,23 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             else
                 return fail("unknown name '" + name + "' in [Machine]");
         }
+        else if (section == "modules")
+        {
+            std::string what;
+            if (!modules.Add(rawName, value, what))
+                return fail(what);
+        }
+        else if (section == "readonlyfolders")
+        {
+            // C:\CDROM=1; 0 leaves the folder writable.
+            std::string normalized;
+            if (!PathResolver::Normalize(rawName, "C:\\", normalized))
+                return fail("'" + rawName + "' is not a path on drive C:");
+            if (value != "0" && value != "1")
+                return fail("'" + rawName + "' needs 1 (read-only) or 0, not '" + value + "'");
+            if (value == "1")
+                readOnlyFolders.push_back(normalized);
+        }
         else
         {
             std::string normalized;
@@ -262,7 +307,9 @@ bool ProfileLoader::Create(const std::string& profileDir, const std::string& mac
 bool ProfileLoader::Build(const std::string& profileDir, const std::string& folder, std::string& error)
 {
     MachineIdentity identity;
-    if (!ReadMachineIni(profileDir + "/machine.ini", identity, error))
+    std::vector<std::string> readOnlyFolders;
+    ModuleTrims modules;
+    if (!ReadMachineIni(profileDir + "/machine.ini", identity, readOnlyFolders, modules, error))
         return false;
 
     Store store;
@@ -270,7 +317,7 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
         return false;
     {
         Transaction txn(store);
-        if (!Machine::SaveIdentity(store, identity) || !txn.Commit())
+        if (!Machine::SaveIdentity(store, identity) || !modules.Save(store) || !txn.Commit())
         {
             error = "cannot write the machine identity: " + store.LastErrorText();
             return false;
@@ -313,6 +360,8 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
             return false;
         }
     }
+    if (!StoreReadOnlyFolders(store, folder, readOnlyFolders, error))
+        return false;
     store.Close();
     return true;
 }

@@ -1,0 +1,16 @@
+// SHELL32 IsUserAnAdmin: whether the machine's user is an administrator.
+#include "core/Runtime.h"
+#include "shlobj.h"
+
+using namespace winsim;
+
+BOOL STDAPICALLTYPE IsUserAnAdmin(void)
+{
+    Runtime* rt = Runtime::Current();
+    if (!rt)
+    {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    return rt->Identity().administrator ? TRUE : FALSE;
+}

@@ -1,0 +1,56 @@
+// One of the modules winsim provides itself (KERNEL32, SETUPAPI, ...): its file name, the fixed address it
+// loads at, and its export table. Each module's functions are registered in exports/<Module>Exports.cpp,
+// one line per function.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace winsim
+{
+
+// The untyped form an export is kept in; GetProcAddress hands it out as a FARPROC.
+using ExportProc = void (*)();
+
+struct BuiltinExport
+{
+    std::string name;
+    uint16_t ordinal; // 0: exported by name only
+    ExportProc proc;
+};
+
+class BuiltinModule
+{
+public:
+    // fileName as the module is known on disk ("SETUPAPI.dll"); loadedAtStart for the modules every
+    // program imports statically, which stay loaded for the life of the process.
+    BuiltinModule(std::string fileName, uintptr_t base, bool loadedAtStart);
+
+    // module.Export("GetVersionExA", GetVersionExA); with an ordinal when the module exports one as well.
+    template <typename Function>
+    void Export(const char* name, Function* proc, uint16_t ordinal = 0)
+    {
+        m_exports.push_back({name, ordinal, reinterpret_cast<ExportProc>(proc)});
+    }
+
+    const std::string& FileName() const { return m_fileName; }
+    // "SETUPAPI.DLL": what names are compared with.
+    const std::string& UpperName() const { return m_upperName; }
+    uintptr_t Base() const { return m_base; }
+    bool LoadedAtStart() const { return m_loadedAtStart; }
+    const std::vector<BuiltinExport>& Exports() const { return m_exports; }
+
+    // Export names are compared with regard to case, as GetProcAddress does.
+    const BuiltinExport* Find(const std::string& name) const;
+    const BuiltinExport* Find(uint16_t ordinal) const;
+
+private:
+    std::string m_fileName;
+    std::string m_upperName;
+    uintptr_t m_base;
+    bool m_loadedAtStart;
+    std::vector<BuiltinExport> m_exports;
+};
+
+} // namespace winsim

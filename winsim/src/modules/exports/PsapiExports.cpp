@@ -1,0 +1,10 @@
+// PSAPI exports. None of its functions exists in winsim yet: the module loads, every lookup fails.
+#include "ExportLists.h"
+#include "modules/BuiltinModule.h"
+
+namespace winsim
+{
+
+void AddPsapiExports(BuiltinModule& /*module*/) {}
+
+} // namespace winsim

@@ -1,0 +1,10 @@
+// SETUPAPI exports. None of its functions exists in winsim yet: the module loads, every lookup fails.
+#include "ExportLists.h"
+#include "modules/BuiltinModule.h"
+
+namespace winsim
+{
+
+void AddSetupapiExports(BuiltinModule& /*module*/) {}
+
+} // namespace winsim
