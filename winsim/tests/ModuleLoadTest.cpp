@@ -84,7 +84,7 @@ TEST_F(ModuleLoadTest, ExportsAreTheWinsimFunctionsUnderTheirNames)
 {
     HMODULE kernel = GetModuleHandleA("kernel32");
     using GetVersionExFn = BOOL(WINAPI*)(LPOSVERSIONINFOA);
-    auto getVersionEx = reinterpret_cast<GetVersionExFn>(GetProcAddress(kernel, "GetVersionExA"));
+    auto getVersionEx = As<GetVersionExFn>(GetProcAddress(kernel, "GetVersionExA"));
     ASSERT_NE(nullptr, getVersionEx);
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
@@ -112,7 +112,7 @@ TEST_F(ModuleLoadTest, ExportsByOrdinal)
     FARPROC byOrdinal = GetProcAddress(shell, Ordinal(680));
     ASSERT_NE(nullptr, byOrdinal);
     EXPECT_EQ(byOrdinal, GetProcAddress(shell, "IsUserAnAdmin"));
-    EXPECT_EQ(TRUE, reinterpret_cast<BOOL(WINAPI*)()>(byOrdinal)());
+    EXPECT_EQ(TRUE, As<BOOL(WINAPI*)()>(byOrdinal)());
     EXPECT_EQ(TRUE, IsUserAnAdmin());
     EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), ProcError(shell, Ordinal(681)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), ProcError(shell, nullptr));

@@ -45,7 +45,7 @@ TEST_F(ModulePluginTest, LoadsRunsThroughTheWin32ApiAndUnloads)
     EXPECT_EQ("C:\\TEST\\patch.dll", FileNameOf(patch));
     EXPECT_EQ(std::vector<std::string>{"C:\\TEST\\patch.dll|patch_sample"}, file_test::Journal("module", "load"));
 
-    auto run = reinterpret_cast<RunSetupAppExFn>(GetProcAddress(patch, "RunSetupAppEx"));
+    auto run = As<RunSetupAppExFn>(GetProcAddress(patch, "RunSetupAppEx"));
     ASSERT_NE(nullptr, run);
     EXPECT_EQ(3010, run("/S RC=3010 /LOG"));
     EXPECT_EQ("/S RC=3010 /LOG", file_test::ReadText("C:\\TEST\\PATCHRAN.TXT"));

@@ -128,7 +128,7 @@ TEST_F(ModuleTrimTest, IsUserAnAdminFollowsTheMachinesUser)
     Attach("\n[Machine]\nAdministrator=0\n");
     EXPECT_EQ(FALSE, IsUserAnAdmin());
     HMODULE shell = LoadLibraryA("shell32");
-    auto isAdmin = reinterpret_cast<BOOL(WINAPI*)()>(GetProcAddress(shell, Ordinal(680)));
+    auto isAdmin = As<BOOL(WINAPI*)()>(GetProcAddress(shell, Ordinal(680)));
     ASSERT_NE(nullptr, isAdmin);
     EXPECT_EQ(FALSE, isAdmin());
     FreeLibrary(shell);

@@ -51,6 +51,14 @@ inline DWORD ProcError(HMODULE module, const char* name)
     return GetProcAddress(module, name) ? 0 : GetLastError();
 }
 
+// A FARPROC as the function it is. g++ warns about a direct cast (as it does with the Windows SDK's
+// FARPROC): the detour through void (*)() says the cast is meant.
+template <typename Function>
+Function As(FARPROC proc)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
+}
+
 inline const char* Ordinal(WORD ordinal)
 {
     return reinterpret_cast<const char*>(static_cast<uintptr_t>(ordinal));

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 #include "BuiltinModules.h"
 #include "ModuleName.h"
