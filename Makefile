@@ -3,6 +3,9 @@
 #   make test   everything: Linux build and tests under the sanitizers, both Windows builds, the Wine suite
 SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
+# Clones in other folders share the compiler cache.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 JOBS ?= 2
 DEMO_MACHINE ?= build/demo-machine
 

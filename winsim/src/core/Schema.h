@@ -84,6 +84,33 @@ CREATE TABLE IF NOT EXISTS module_trims(
     export TEXT NOT NULL,
     PRIMARY KEY(module, export));
 
+-- Windows (headless). hwnd is the handle value; pid the owning process (its windows go when it ends);
+-- parent 0 for top-level windows; z orders top-level windows, highest on top. ui_state holds the
+-- machine-wide "focus" and "foreground" window handles.
+CREATE TABLE IF NOT EXISTS windows(
+    hwnd INTEGER PRIMARY KEY,
+    pid INTEGER NOT NULL,
+    tid INTEGER NOT NULL DEFAULT 0,
+    parent INTEGER NOT NULL DEFAULT 0,
+    class TEXT NOT NULL DEFAULT '',
+    title TEXT NOT NULL DEFAULT '',
+    visible INTEGER NOT NULL DEFAULT 1,
+    z INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS ui_state(
+    name TEXT PRIMARY KEY,
+    value INTEGER NOT NULL);
+
+-- Message boxes as they were shown, with the answer they got (scripted, or the default button).
+CREATE TABLE IF NOT EXISTS message_boxes(
+    seq INTEGER PRIMARY KEY,
+    time_ms INTEGER NOT NULL,
+    pid INTEGER NOT NULL,
+    owner INTEGER NOT NULL DEFAULT 0,
+    caption TEXT NOT NULL,
+    text TEXT NOT NULL,
+    style INTEGER NOT NULL,
+    answer INTEGER NOT NULL);
+
 CREATE TABLE IF NOT EXISTS journal(
     seq INTEGER PRIMARY KEY,
     time_ms INTEGER NOT NULL,
