@@ -46,6 +46,7 @@ private:
     void ApplySingleInstanceRule();
     void ReadUninstallSelectors(std::string& csCmdLine);
     void ReadInstallOptions(std::string& csCmdLine);
+    void DropInstallOnlyIniSwitches(std::string& csCmdLine);
     void ReadUserInterfaceOptions(std::string& csCmdLine);
     void ReadLogSwitch(std::string& csCmdLine);
 

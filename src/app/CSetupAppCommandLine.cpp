@@ -75,6 +75,48 @@ bool NumberWithin(const std::string& csValue, int nLimit)
     return ullValue != 0 || csValue == "0";
 }
 
+// Every switch the program knows. An occurrence that spells a longer one of these (for "-USS" the
+// search for "U", for "-S1" the search for "S") is that longer switch, not the shorter one with a value.
+const char* const kKnownSwitches[] = {"U",       "AI",         "A",       "LBI",
+                                      "LB",      "SAVE",       "RESTORE", "CLEAN_UP_AFTER_CRASH",
+                                      "DEVINI",  "ARPWCLOSE2", "SCERT",   "C",
+                                      "B",       "I",          "DCERT",   "T",
+                                      "D",       "GS",         "GDSO",    "NE",
+                                      "NOHW",    "PRE",        "IPATH",   "F2",
+                                      "GDSU",    "PPATH",      "FCTI",    "REBOOTED_FROM_NO_ENUM_INSTALL",
+                                      "UBI",     "K",          "S1",      "S2",
+                                      "S3",      "S4",         "S5",      "S6",
+                                      "S",       "G",          "PB0",     "PB1",
+                                      "PREVIEW", "NR",         "FR",      "R",
+                                      "USS",     "UDF",        "L"};
+
+bool SpellsLongerSwitch(const std::string& csText, size_t nNameStart, const std::string& csName)
+{
+    for (const char* pszKnown : kKnownSwitches)
+    {
+        std::string csKnown = pszKnown;
+        if (csKnown.size() > csName.size() && csKnown.compare(0, csName.size(), csName) == 0 &&
+            csText.compare(nNameStart, csKnown.size(), csKnown) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The first "-NAME" (or, when there is none, "/NAME") that is not the start of a longer switch.
+size_t FindOccurrence(const std::string& csText, const std::string& csName)
+{
+    for (char cSign : {'-', '/'})
+    {
+        std::string csWanted = std::string(1, cSign) + csName;
+        for (size_t nPos = csText.find(csWanted); nPos != std::string::npos; nPos = csText.find(csWanted, nPos + 1))
+        {
+            if (!SpellsLongerSwitch(csText, nPos + 1, csName))
+                return nPos;
+        }
+    }
+    return std::string::npos;
+}
+
 } // namespace
 
 BOOL CSetupApp::FindSwitch(std::string& csCmdLine, const char* pszSwitch, int nRule, std::string& csValue)
@@ -86,9 +128,7 @@ BOOL CSetupApp::FindSwitch(std::string& csCmdLine, const char* pszSwitch, int nR
     bool bObeys = false;
     for (;;)
     {
-        size_t nPos = csCopy.find("-" + csName);
-        if (nPos == std::string::npos)
-            nPos = csCopy.find("/" + csName);
+        size_t nPos = FindOccurrence(csCopy, csName);
         if (nPos == std::string::npos)
             break;
         bFound = true;
@@ -248,6 +288,8 @@ void CSetupApp::GetSetupConfigInfo(const std::string& csCmdLine)
         ReadUninstallSelectors(csRest);
     if (m_SetupParms.dwMode & SETUP_MODE_INSTALL)
         ReadInstallOptions(csRest);
+    else
+        DropInstallOnlyIniSwitches(csRest);
     if (!(m_SetupParms.dwMode & SETUP_MODE_SELF_DELETE))
         ReadUserInterfaceOptions(csRest);
     ReadLogSwitch(csRest);
@@ -293,7 +335,12 @@ void CSetupApp::ReadInstallOptions(std::string& csRest)
     if (FindFlag(csRest, "DCERT"))
         parms.dwSetupConfig |= SETUP_CFG_NO_CERT;
     if (FindSwitch(csRest, "T", kMaxSeconds, csValue))
-        parms.dwWaitTimeout = static_cast<DWORD>(std::strtoul(csValue.c_str(), nullptr, 10)) * 1000;
+    {
+        // Seconds up to 0xFFFFFFF pass the check, but not all fit 32 bits as milliseconds: the longest
+        // finite wait stands for the rest.
+        unsigned long long ullMs = std::strtoull(csValue.c_str(), nullptr, 10) * 1000ULL;
+        parms.dwWaitTimeout = ullMs < INFINITE ? static_cast<DWORD>(ullMs) : INFINITE - 1;
+    }
     if (FindSwitch(csRest, "D", kMaxSeconds, csValue))
         parms.dwUserDefineEnumDeviceToInstall = static_cast<DWORD>(std::strtoul(csValue.c_str(), nullptr, 10));
     if (FindFlag(csRest, "GS"))
@@ -335,6 +382,14 @@ void CSetupApp::ReadInstallOptions(std::string& csRest)
     }
     if (FindFlag(csRest, "UBI"))
         parms.dwSetupConfig |= SETUP_CFG_UBI;
+}
+
+void CSetupApp::DropInstallOnlyIniSwitches(std::string& csRest)
+{
+    // The configuration INI adds these for every run; outside an install they mean nothing and must not
+    // be left over, or every uninstall of such a package would end with nothing done.
+    for (const char* pszSwitch : {"GDSU", "GS", "GDSO"})
+        FindFlag(csRest, pszSwitch);
 }
 
 void CSetupApp::ReadUserInterfaceOptions(std::string& csRest)

@@ -245,3 +245,55 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
 }
 
 } // namespace
+
+namespace
+{
+
+class CommandLineMendsTest : public TestMachine
+{
+protected:
+    void TearDown() override
+    {
+        DeleteTraceLog();
+        TestMachine::TearDown();
+    }
+};
+
+// A longer switch that begins with a shorter one's name is not that shorter switch with a value.
+TEST_F(CommandLineMendsTest, LongerSwitchNamesAreNotShorterOnes)
+{
+    for (const char* pszLine : {"-U -USS -CMODEM", "-USS -U -CMODEM"})
+    {
+        SCOPED_TRACE(pszLine);
+        CSetupApp app;
+        std::string csRest = app.GetSetupModeInfo(pszLine);
+        app.GetSetupConfigInfo(csRest);
+        EXPECT_EQ(SETUP_MODE_UNINSTALL, app.GetSetupParms().dwMode);
+        EXPECT_NE(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_USS);
+        EXPECT_EQ(1, app.GetISResultCode());
+    }
+    CSetupApp app;
+    app.GetSetupModeInfo("-ARPWCLOSE2");
+    EXPECT_EQ(SETUP_MODE_CLOSE_ARP, app.GetSetupParms().dwMode);
+    EXPECT_EQ(1, app.GetISResultCode());
+}
+
+TEST_F(CommandLineMendsTest, LongWaitsAreClampedNotWrapped)
+{
+    CSetupApp app;
+    std::string csRest = app.GetSetupModeInfo("-T=268435455");
+    app.GetSetupConfigInfo(csRest);
+    EXPECT_EQ(SETUP_MODE_INSTALL, app.GetSetupParms().dwMode);
+    EXPECT_EQ(INFINITE - 1, app.GetSetupParms().dwWaitTimeout);
+}
+
+TEST_F(CommandLineMendsTest, InstallOnlySwitchesFromTheIniDoNotStopAnUninstall)
+{
+    CSetupApp app;
+    std::string csRest = app.GetSetupModeInfo("-A -GDSU -GS -GDSO");
+    app.GetSetupConfigInfo(csRest);
+    EXPECT_EQ(SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, app.GetSetupParms().dwMode);
+    EXPECT_EQ(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_SUCCESS_RESULT_ONLY);
+}
+
+} // namespace
