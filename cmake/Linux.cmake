@@ -43,6 +43,7 @@ drvsetup_warnings(winsim_cli)
 file(GLOB WINSIM_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/tests/*.cpp)
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
 file(GLOB CONFORMANCE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/conformance/*.cpp)
+file(GLOB SCENARIO_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scenario/*.cpp)
 
 add_library(test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMachine.cpp)
 target_include_directories(test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
@@ -56,7 +57,7 @@ target_include_directories(winsim_tests PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
 target_link_libraries(winsim_tests PRIVATE test_support GTest::gtest_main)
 drvsetup_warnings(winsim_tests)
 
-add_executable(drvsetup_tests ${UNIT_TEST_SOURCES} ${CONFORMANCE_TEST_SOURCES})
+add_executable(drvsetup_tests ${UNIT_TEST_SOURCES} ${CONFORMANCE_TEST_SOURCES} ${SCENARIO_TEST_SOURCES})
 target_link_libraries(drvsetup_tests PRIVATE drvsetup_core test_support GTest::gtest_main)
 target_include_directories(drvsetup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 drvsetup_warnings(drvsetup_tests)
@@ -104,3 +105,25 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_include_directories(drvsetup_bench PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
     drvsetup_warnings(drvsetup_bench)
 endif()
+
+# The program's resources (version block, string tables): windres compiles src/resources/drvsetup.rc as the
+# Windows builds do, and the .res bytes go into the programs that serve them (LoadStringA, FindResourceA)
+# as a generated source that registers them with winsim before main.
+find_program(DRVSETUP_WINDRES i686-w64-mingw32-windres REQUIRED)
+file(GLOB_RECURSE PROGRAM_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
+set(PROGRAM_RES ${CMAKE_BINARY_DIR}/resources/drvsetup.res)
+set(PROGRAM_RES_SOURCE ${CMAKE_BINARY_DIR}/resources/ProgramResources.cpp)
+add_custom_command(OUTPUT ${PROGRAM_RES}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
+                   COMMAND ${DRVSETUP_WINDRES} -O res ${CMAKE_SOURCE_DIR}/src/resources/drvsetup.rc ${PROGRAM_RES}
+                   DEPENDS ${PROGRAM_RC_FILES} VERBATIM)
+add_custom_command(OUTPUT ${PROGRAM_RES_SOURCE}
+                   COMMAND ${CMAKE_COMMAND} -DINPUT=${PROGRAM_RES} -DOUTPUT=${PROGRAM_RES_SOURCE}
+                           -P ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake
+                   DEPENDS ${PROGRAM_RES} ${CMAKE_SOURCE_DIR}/cmake/EmbedResources.cmake VERBATIM)
+add_library(program_resources OBJECT ${PROGRAM_RES_SOURCE})
+target_link_libraries(program_resources PRIVATE winsim)
+drvsetup_warnings(program_resources)
+foreach(program setup winsim_tests drvsetup_tests)
+    target_link_libraries(${program} PRIVATE program_resources)
+endforeach()

@@ -6,6 +6,8 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_library(drvsetup_core STATIC ${PRODUCT_SOURCES})
 target_include_directories(drvsetup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(drvsetup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+# Linked directly: the rest of the platform is bound by name at run time.
+target_link_libraries(drvsetup_core PUBLIC version)
 drvsetup_warnings(drvsetup_core)
 
 # The package ships the 64-bit twin as SETUP64.EXE beside Setup.exe.
@@ -33,3 +35,10 @@ add_executable(conformance_tests ${CONFORMANCE_TEST_SOURCES} ${CMAKE_SOURCE_DIR}
 target_include_directories(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(conformance_tests PRIVATE drvsetup_core gtest gtest_main)
 drvsetup_warnings(conformance_tests)
+
+# The conformance tests read the program's own string tables: they carry the same resources as Setup.exe.
+# windres reports no dependencies, so the included string tables are named here.
+target_sources(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/resources/drvsetup.rc)
+file(GLOB_RECURSE PROGRAM_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/strings/*.rc)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/drvsetup.rc PROPERTIES OBJECT_DEPENDS
+                                                                                   "${PROGRAM_RC_FILES}")

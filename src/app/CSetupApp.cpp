@@ -3,7 +3,7 @@
 
 #include "app/PlatformInfo.h"
 
-CSetupApp::CSetupApp()
+CSetupApp::CSetupApp(const char* pszCommandLine) : m_csCommandLine(pszCommandLine ? pszCommandLine : "")
 {
     std::string csFolder;
     GetExeFolder(csFolder, FALSE);

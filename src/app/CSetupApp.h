@@ -20,10 +20,27 @@ const int IS_RESULT_UNKNOWN_TEXT = 52;
 class CSetupApp
 {
 public:
-    CSetupApp();
+    // The command line as the platform gave it, without the program name.
+    explicit CSetupApp(const char* pszCommandLine = "");
     ~CSetupApp();
     CSetupApp(const CSetupApp&) = delete;
     CSetupApp& operator=(const CSetupApp&) = delete;
+
+    // Start-up hook: the patch library's run, or the program's own. Returns nRetVal.
+    int Startup();
+    // Exit hook: restart prompt, device layer, closing Add/Remove Programs. Returns the exit code.
+    int Shutdown();
+    BOOL RunPatchCode(const char* pszCommandLine);
+    int RunSetupApp(const char* pszCommandLine);
+    void StopAnyRequestedProcess();
+
+    // Starts another program, elevated on Vista; waits for it when bWait.
+    static BOOL SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes);
+
+    // Hand-overs to another copy of the program; each returns TRUE when that copy took the run.
+    BOOL CheckForDeviceSpecificInstallPath(const std::string& csCmdLine);
+    BOOL CheckForOSFolderInstall(const std::string& csCmdLine);
+    BOOL CheckForSetup64InstallFromSetup32(const std::string& csCmdLine);
 
     // Pass 1: decides the run mode and the log name and keeps a second interactive instance out.
     // Returns the command line without the switch it consumed.
@@ -41,6 +58,10 @@ public:
     const std::string& GetStopProcessList() const { return m_csStopProcessList; }
 
 private:
+    void RunSingleDeviceIni();
+    void RunInteractive(const std::string& csCmdLine);
+    BOOL IsRefusedForRights();
+
     // Looks for a switch that takes no value and reports only whether it was consumed.
     BOOL FindFlag(std::string& csCmdLine, const char* pszSwitch);
     void ApplySingleInstanceRule();
@@ -50,10 +71,12 @@ private:
     void ReadUserInterfaceOptions(std::string& csCmdLine);
     void ReadLogSwitch(std::string& csCmdLine);
 
+    std::string m_csCommandLine;
     SETUP_PARMS m_SetupParms;
     int m_nISResultCode = 1;
     std::string m_csStopProcessList;
     std::string m_csCmdLineInfo;
+    std::string m_csModeError;
     std::string m_csDefaultISLogFile;
     HANDLE m_hSpawnSemaphore = nullptr;
     HANDLE m_hInstanceSemaphore = nullptr;

@@ -273,7 +273,8 @@ void CSetupApp::ApplySingleInstanceRule()
     m_hInstanceSemaphore = CreateSemaphoreA(nullptr, 0, 4, "DVX_SEMAPHORE");
     if (m_hInstanceSemaphore && GetLastError() == ERROR_ALREADY_EXISTS)
     {
-        m_csCmdLineInfo += "\nERROR : Another Setup.exe instance is Already running\n";
+        m_csModeError = "\nERROR : Another Setup.exe instance is Already running\n";
+        m_csCmdLineInfo += m_csModeError;
         m_nISResultCode = IS_RESULT_ANOTHER_INSTANCE;
         m_SetupParms.dwMode = 0;
     }
@@ -281,7 +282,8 @@ void CSetupApp::ApplySingleInstanceRule()
 
 void CSetupApp::GetSetupConfigInfo(const std::string& csCmdLine)
 {
-    m_csCmdLineInfo = "CSetupApp::GetSetupConfigInfo : csCmdLine = " + csCmdLine + "\n";
+    // Pass 1's reason for refusing the run stays: it is what the trace log is written for.
+    m_csCmdLineInfo = "CSetupApp::GetSetupConfigInfo : csCmdLine = " + csCmdLine + "\n" + m_csModeError;
     std::string csRest = csCmdLine;
 
     if (m_SetupParms.dwMode & SETUP_MODE_UNINSTALL)

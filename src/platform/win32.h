@@ -6,3 +6,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <setupapi.h>
+#include <cfgmgr32.h>
+#include <shellapi.h>
+#include <tlhelp32.h>

@@ -65,9 +65,11 @@ std::string TemplateFor(const std::string& profile)
     auto found = templates.find(profile);
     if (found != templates.end())
         return found->second;
-    std::string dir = TestRoot() + "/template-" + profile;
+    static int templates_made = 0;
+    std::string dir = TestRoot() + "/template-" + std::to_string(++templates_made);
+    std::string source = profile[0] == '/' ? profile : std::string(DRVSETUP_SOURCE_DIR) + "/profiles/" + profile;
     std::string error;
-    if (!winsim::CreateMachine(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/" + profile, dir, error))
+    if (!winsim::CreateMachine(source, dir, error))
     {
         ADD_FAILURE() << "cannot create machine from profile " << profile << ": " << error;
         return {};
@@ -77,6 +79,15 @@ std::string TemplateFor(const std::string& profile)
 }
 
 } // namespace
+
+std::string TestMachine::DeriveProfile(const std::string& base, const std::string& name, const std::string& extraIni)
+{
+    std::string dir = TestRoot() + "/profile-" + name;
+    std::string command = "rm -rf " + Quote(dir) + " && cp -r " +
+                          Quote(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/" + base) + " " + Quote(dir) +
+                          " && printf '%s' " + Quote("\n" + extraIni + "\n") + " >> " + Quote(dir + "/machine.ini");
+    return RunShell(command) == 0 ? dir : std::string();
+}
 
 std::string TestMachine::MakeMachine(const std::string& profile)
 {

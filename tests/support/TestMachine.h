@@ -10,8 +10,11 @@
 class TestMachine : public ::testing::Test
 {
 public:
-    // Creates a machine from a profile without attaching (winsim only); empty string on failure.
+    // Creates a machine from a profile without attaching (winsim only); empty string on failure. A profile
+    // is a folder name under profiles/ or an absolute path.
     static std::string MakeMachine(const std::string& profile);
+    // A copy of a shipped profile with lines added to its machine.ini (winsim only); returns its path.
+    static std::string DeriveProfile(const std::string& base, const std::string& name, const std::string& extraIni);
 
 protected:
     void SetUp() override;

@@ -58,6 +58,11 @@ std::string TestMachine::MakeMachine(const std::string&)
     return {};
 }
 
+std::string TestMachine::DeriveProfile(const std::string&, const std::string&, const std::string&)
+{
+    return {};
+}
+
 void TestMachine::SetUp()
 {
     char temp[MAX_PATH];

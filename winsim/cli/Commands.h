@@ -16,6 +16,8 @@ int CommandReg(const Args& args);
 int CommandJournal(const Args& args);
 int CommandProtect(const Args& args);
 int CommandUnprotect(const Args& args);
+int CommandReboot(const Args& args);
+int CommandScreen(const Args& args);
 
 // Prints "winsim: <message>" to stderr and returns 2, the exit code of a usage or machine error.
 int Fail(const std::string& message);

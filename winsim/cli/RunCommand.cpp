@@ -2,44 +2,35 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 
 #include "Commands.h"
+#include "images/HostPrograms.h"
 #include "images/ImageDescriptor.h"
 #include "profile/HostFiles.h"
 #include "winsim/winsim.h"
 
-namespace
-{
-
-// Host programs that images stand for live beside the winsim command (or in $WINSIM_BIN).
-std::string ProgramFolder()
-{
-    if (const char* bin = std::getenv("WINSIM_BIN"); bin && *bin)
-        return bin;
-    char self[PATH_MAX];
-    ssize_t size = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (size <= 0)
-        return ".";
-    std::string path(self, static_cast<size_t>(size));
-    return path.substr(0, path.find_last_of('/'));
-}
-
-} // namespace
-
 int CommandRun(const Args& args)
 {
-    const char* usage = "usage: winsim run DIR [--time virtual|scaled:N] -- 'C:\\path\\PROGRAM.EXE' ARGS...";
+    const char* usage =
+        "usage: winsim run DIR [--time virtual|scaled:N] [--answer RULE]... -- 'C:\\path\\PROGRAM.EXE' ARGS...";
     if (args.empty())
         return Fail(usage);
     const std::string& dir = args[0];
     std::string time = "virtual";
+    std::string answers; // message box answer rules, one per line
     size_t i = 1;
     for (; i < args.size() && args[i] != "--"; ++i)
     {
         if (args[i] == "--time" && i + 1 < args.size())
             time = args[++i];
+        else if (args[i] == "--answer" && i + 1 < args.size())
+        {
+            std::string error;
+            if (!winsim::CheckMessageBoxAnswer(args[++i], error))
+                return Fail("--answer: " + error);
+            answers += args[i] + "\n";
+        }
         else
             return Fail("unknown option '" + args[i] + "'; " + usage);
     }
@@ -61,7 +52,7 @@ int CommandRun(const Args& args)
         return Fail("no such file on the machine: " + imagePath);
     if (!winsim::ImageDescriptor::Parse(text, image, error))
         return Fail(imagePath + ": " + error);
-    std::string program = ProgramFolder() + "/" + image.program;
+    std::string program = winsim::HostPrograms::Folder() + "/" + image.program;
     if (access(program.c_str(), X_OK) != 0)
         return Fail("the host program '" + program + "' for " + imagePath + " is missing");
 
@@ -80,6 +71,7 @@ int CommandRun(const Args& args)
         setenv(winsim::kEnvImage, imagePath.c_str(), 1);
         setenv(winsim::kEnvCommandLine, commandLine.c_str(), 1);
         setenv(winsim::kEnvTime, time.c_str(), 1);
+        setenv(winsim::kEnvAnswers, answers.c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

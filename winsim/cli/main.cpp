@@ -10,8 +10,10 @@ namespace
 
 const char* kUsage = R"(usage: winsim COMMAND ...
   new PROFILE DIR                       create a machine folder from a profile folder
-  run DIR [--time virtual|scaled:N] -- 'C:\path\PROGRAM.EXE' ARGS...
-                                        start a program image on the machine; exit code is the program's
+  run DIR [--time virtual|scaled:N] [--answer RULE]... -- 'C:\path\PROGRAM.EXE' ARGS...
+                                        start a program image on the machine; exit code is the program's.
+                                        --answer [CAPTION=]IDOK[,IDNO...] answers its message boxes
+                                        (text:PATTERN matches the text; * and ? wildcards; see docs)
   put DIR HOSTPATH 'C:\path'            copy a host file or folder onto the machine
   image DIR PROGRAM 'C:\path\NAME.EXE'  write an image of one of the project's programs onto the machine
   ls DIR 'C:\path'                      list a folder
@@ -20,7 +22,11 @@ const char* kUsage = R"(usage: winsim COMMAND ...
                                         at or below it fails with ERROR_ACCESS_DENIED
   unprotect DIR 'C:\path'               make a protected folder writable again
   reg DIR export 'HKLM\...'             print a key and its subkeys as REGEDIT4
+  reboot DIR                            restart the machine: pending file renames, volatile registry
+                                        keys, processes and windows, Run and RunOnce programs
   journal DIR                           print every change made on the machine
+  screen DIR                            print what is on screen: the top-level windows, and the message
+                                        boxes the last program run showed, with their answers
 )";
 
 } // namespace
@@ -39,6 +45,7 @@ int main(int argc, char** argv)
         {"ls", CommandLs},           {"cat", CommandCat},
         {"reg", CommandReg},         {"journal", CommandJournal},
         {"protect", CommandProtect}, {"unprotect", CommandUnprotect},
+        {"reboot", CommandReboot},   {"screen", CommandScreen},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
     {

@@ -6,3 +6,6 @@
 #include "winnt.h"
 #include "winbase.h"
 #include "winreg.h"
+#include "winuser.h"
+#include "winver.h"
+#include "shellapi.h"

@@ -2,6 +2,7 @@
 // create machines and attach the current process to one. Programs themselves only see the Win32 API.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ struct AttachOptions
     // The whole command line as GetCommandLineA returns it; built from imagePath when empty.
     std::string commandLine;
     uint32_t parentPid = 0;
+    // The process id the parent gave the process when it started it (CreateProcessA); 0: take a new one.
+    uint32_t pid = 0;
+    // The current directory to start in ("C:\..."); empty: the image's folder.
+    std::string currentDirectory;
     TimeMode timeMode = TimeMode::Virtual;
     double timeScale = 1.0;
 };
@@ -33,6 +38,9 @@ inline constexpr const char* kEnvImage = "WINSIM_IMAGE";
 inline constexpr const char* kEnvCommandLine = "WINSIM_CMDLINE";
 inline constexpr const char* kEnvTime = "WINSIM_TIME";
 inline constexpr const char* kEnvParentPid = "WINSIM_PARENT_PID";
+// Set when a process of the machine starts another (CreateProcessA, ShellExecuteA, reboot).
+inline constexpr const char* kEnvPid = "WINSIM_PID";
+inline constexpr const char* kEnvCurrentDirectory = "WINSIM_CURDIR";
 
 // Creates a machine folder from a profile folder. Fails, naming file and line, on a malformed profile,
 // and then leaves nothing behind.
@@ -44,6 +52,12 @@ bool AttachFromEnvironment(std::string& error);
 bool IsAttached();
 // Ends the attachment as a process exit would: closes handles, records the exit code, saves the clock.
 void Detach(uint32_t exitCode);
+
+// Reboots a machine no process of this host process is attached to: applies the pending file renames
+// (PendingFileRenameOperations on NT, WININIT.INI on Windows 9x), deletes volatile registry keys, ends
+// every process and window, clears named objects, restarts the machine's uptime and its boot processes,
+// then runs the Run and RunOnce programs. Journalled as kind "machine"; see docs/winsim.md.
+bool Reboot(const std::string& machineDir, std::string& error);
 
 // Parses "virtual" or "scaled:N".
 bool ParseTimeMode(const std::string& text, TimeMode& mode, double& scale);
@@ -57,5 +71,19 @@ std::string HostPathOf(const std::string& machineDir, const std::string& windows
 // below a protected folder then fails with ERROR_ACCESS_DENIED. The change is journalled. False when no
 // machine is attached or the path is not a folder on drive C:.
 bool SetFolderWriteProtected(const std::string& windowsPath, bool writeProtected);
+
+// The program's compiled resources (the bytes of a .res file, which must stay in place), served as the
+// resources of its image (FindResourceA, LoadStringA with GetModuleHandleA(NULL)). The build generates a
+// source that calls this before main; see cmake/EmbedResources.cmake.
+bool RegisterProgramResources(const unsigned char* data, size_t size);
+
+// Scripted answers to the message boxes of the attached process (MessageBoxA): rules as `winsim run
+// --answer` takes them (docs/winsim.md), tried in order. Replaces the rules set before; false, with the
+// reason, for a malformed rule. `winsim run` hands its rules over in kEnvAnswers, one per line, read at
+// attach.
+bool SetMessageBoxAnswers(const std::vector<std::string>& rules, std::string& error);
+// Checks one rule without an attached machine (for the winsim command).
+bool CheckMessageBoxAnswer(const std::string& rule, std::string& error);
+inline constexpr const char* kEnvAnswers = "WINSIM_ANSWERS";
 
 } // namespace winsim

@@ -5,6 +5,7 @@
 #include "core/Runtime.h"
 #include "kernel/NamedObject.h"
 #include "kernel/WaitEngine.h"
+#include "processes/ProcessObject.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -21,7 +22,12 @@ bool SameObject(const std::shared_ptr<KernelObject>& a, const std::shared_ptr<Ke
         return true;
     auto* namedA = dynamic_cast<NamedObject*>(a.get());
     auto* namedB = dynamic_cast<NamedObject*>(b.get());
-    return namedA && namedB && namedA->Name() == namedB->Name();
+    if (namedA && namedB)
+        return namedA->Name() == namedB->Name();
+    // Two handles to one process (or to its first thread) are one object.
+    auto* processA = dynamic_cast<ProcessObject*>(a.get());
+    auto* processB = dynamic_cast<ProcessObject*>(b.get());
+    return processA && processB && processA->Pid() == processB->Pid() && a->Kind() == b->Kind();
 }
 
 DWORD WaitFor(Runtime& rt, DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds)

@@ -70,6 +70,12 @@ void Clock::Start(Store* store, TimeMode mode, double scale)
     m_quietSince = m_realBase;
 }
 
+uint64_t Clock::StoredTime(Store& store)
+{
+    uint64_t start = ReadMeta(&store, "clock.start_ms", kDefaultStartMs);
+    return ReadMeta(&store, "clock.now_ms", start == 0 ? kDefaultStartMs : start);
+}
+
 void Clock::Persist()
 {
     PublishTime(NowMs());

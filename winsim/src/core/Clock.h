@@ -39,6 +39,8 @@ public:
 
     // Starts from the machine's stored time (meta clock.now_ms).
     void Start(Store* store, TimeMode mode, double scale);
+    // The machine's stored time, for code that runs on a machine without being attached to it.
+    static uint64_t StoredTime(Store& store);
     // Writes the clock back so that the next process on this machine starts where this one is now.
     void Persist();
 
@@ -49,6 +51,7 @@ public:
     // Tells attachments within one host process apart (thread-local caches key on it).
     uint64_t Generation() const { return m_generation; }
     TimeMode Mode() const { return m_mode; }
+    double Scale() const { return m_scale; }
 
     // Blocks until ready() holds (true) or the deadline in NowMs() terms passes (false). ready() is
     // evaluated under the clock's lock, may take what the wait takes (it is the only one looking), and

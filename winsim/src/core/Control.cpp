@@ -3,7 +3,9 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "files/CurrentDirectory.h"
 #include "files/PathResolver.h"
+#include "messagebox/MessageBoxAnswers.h"
 #include "profile/ProfileLoader.h"
 #include "winsim/winsim.h"
 
@@ -18,7 +20,12 @@ bool CreateMachine(const std::string& profileDir, const std::string& machineDir,
 
 bool Attach(const AttachOptions& options, std::string& error)
 {
-    return Runtime::Attach(options, error);
+    if (!Runtime::Attach(options, error))
+        return false;
+    std::string directory;
+    if (!options.currentDirectory.empty() && PathResolver::Normalize(options.currentDirectory, "C:\\", directory))
+        CurrentDirectory::Set(*Runtime::Current(), directory);
+    return true;
 }
 
 bool AttachFromEnvironment(std::string& error)
@@ -37,6 +44,10 @@ bool AttachFromEnvironment(std::string& error)
         options.commandLine = commandLine;
     if (const char* parent = std::getenv(kEnvParentPid))
         options.parentPid = static_cast<uint32_t>(std::strtoul(parent, nullptr, 10));
+    if (const char* pid = std::getenv(kEnvPid))
+        options.pid = static_cast<uint32_t>(std::strtoul(pid, nullptr, 10));
+    if (const char* directory = std::getenv(kEnvCurrentDirectory))
+        options.currentDirectory = directory;
     if (const char* time = std::getenv(kEnvTime))
     {
         if (!ParseTimeMode(time, options.timeMode, options.timeScale))
@@ -45,7 +56,10 @@ bool AttachFromEnvironment(std::string& error)
             return false;
         }
     }
-    return Runtime::Attach(options, error);
+    std::vector<std::string> answers;
+    if (!MessageBoxAnswers::ReadEnvironment(answers, error))
+        return false;
+    return Attach(options, error) && SetMessageBoxAnswers(answers, error);
 }
 
 bool IsAttached()

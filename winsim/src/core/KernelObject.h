@@ -36,6 +36,9 @@ public:
     virtual bool IsExternal() const { return false; }
     // For mutexes: true once after the owner ended without releasing it (WAIT_ABANDONED).
     virtual bool TakeAbandoned() { return false; }
+    // The virtual time (NowMs() terms) at which the object becomes signalled by itself, such as the end
+    // of a declared process's lifetime; a wait in virtual time may jump there. UINT64_MAX: no such time.
+    virtual uint64_t SignalTimeMs() const { return UINT64_MAX; }
 };
 
 } // namespace winsim

@@ -81,6 +81,7 @@ bool Machine::SaveIdentity(Store& store, const MachineIdentity& id)
         PutMeta(store, "os.suite_mask", std::to_string(id.suiteMask)) &&
         PutMeta(store, "os.architecture", id.architecture) &&
         PutMeta(store, "user.administrator", id.administrator ? "1" : "0") &&
+        PutMeta(store, "user.accept_elevation", id.acceptElevation ? "1" : "0") &&
         PutMeta(store, "user.ui_language", std::to_string(id.uiLanguage)) && PutMeta(store, "user.sid", id.userSid) &&
         PutMeta(store, "dir.windows", id.windowsDir) && PutMeta(store, "dir.system", id.systemDir) &&
         PutMeta(store, "dir.temp", id.tempDir) && PutMeta(store, "dir.program_files", id.programFilesDir) &&
@@ -104,6 +105,7 @@ bool Machine::LoadIdentity(Store& store, MachineIdentity& id)
     id.suiteMask = static_cast<uint32_t>(Number(MetaOf(store, "os.suite_mask", "0")));
     id.architecture = MetaOf(store, "os.architecture", "x86");
     id.administrator = MetaOf(store, "user.administrator", "1") == "1";
+    id.acceptElevation = MetaOf(store, "user.accept_elevation", "1") == "1";
     id.uiLanguage = static_cast<uint32_t>(Number(MetaOf(store, "user.ui_language", "1033")));
     id.userSid = MetaOf(store, "user.sid", id.userSid);
     id.windowsDir = MetaOf(store, "dir.windows", id.windowsDir);

@@ -20,6 +20,8 @@ struct MachineIdentity
     uint32_t suiteMask = 0;
     std::string architecture = "x86"; // x86 or x64
     bool administrator = true;
+    // Vista and later: whether the user says yes when a program asks to run elevated ("runas").
+    bool acceptElevation = true;
     uint32_t uiLanguage = 0x0409;
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemDir = "C:\\WINDOWS\\system32";

@@ -32,6 +32,7 @@ bool Runtime::Attach(const AttachOptions& options, std::string& error)
     runtime->m_commandLine = options.commandLine.empty() ? "\"" + options.imagePath + "\"" : options.commandLine;
     runtime->m_commandLine.reserve(runtime->m_commandLine.size() + 1);
     runtime->m_parentPid = options.parentPid;
+    runtime->m_pid = options.pid;
     runtime->m_clock.Start(&runtime->m_machine.GetStore(), options.timeMode, options.timeScale);
     if (!runtime->RegisterProcess(error))
         return false;
@@ -51,9 +52,10 @@ void Runtime::Detach(uint32_t exitCode)
     self.m_handles.CloseAll();
     Journal::Record("process", "exit", self.m_imagePath, std::to_string(exitCode));
     {
-        // Scoped: the statement must be done with the store before the store goes.
-        Statement stmt =
-            self.m_machine.GetStore().Prepare("UPDATE processes SET exited = ?2, exit_code = ?3 WHERE pid = ?1");
+        // Scoped: the statement must be done with the store before the store goes. An end recorded
+        // already (TerminateProcess) stands.
+        Statement stmt = self.m_machine.GetStore().Prepare(
+            "UPDATE processes SET exited = ?2, exit_code = ?3 WHERE pid = ?1 AND exited IS NULL");
         stmt.Bind(1, self.m_pid).Bind(2, static_cast<int64_t>(self.m_clock.NowMs())).Bind(3, exitCode);
         stmt.Run();
     }
@@ -66,6 +68,23 @@ bool Runtime::RegisterProcess(std::string& error)
 {
     Store& store = m_machine.GetStore();
     Transaction txn(store);
+    if (m_pid != 0)
+    {
+        // The parent registered the process before starting it (CreateProcessA): take over its row.
+        Statement adopt =
+            store.Prepare("UPDATE processes SET host_pid = ?2 WHERE pid = ?1 AND exited IS NULL AND declared = 0");
+        adopt.Bind(1, m_pid).Bind(2, static_cast<int64_t>(getpid()));
+        if (!adopt.Run() || store.Changes() != 1)
+        {
+            // Terminated before it got going: it must not go on as a process of its own.
+            error = "process " + std::to_string(m_pid) + " was ended before it started";
+            return false;
+        }
+        if (txn.Commit())
+            return true;
+        error = "cannot register the process: " + store.LastErrorText();
+        return false;
+    }
     // Process ids are multiples of four and are not reused within a machine's life.
     Statement next = store.Prepare("SELECT COALESCE(MAX(pid), 1000) + 4 FROM processes");
     m_pid = next.Step() ? static_cast<uint32_t>(next.Int(0)) : 1004;

@@ -47,6 +47,9 @@ CREATE TABLE IF NOT EXISTS file_attrs(
 CREATE TABLE IF NOT EXISTS protected_folders(
     upath TEXT PRIMARY KEY);
 
+-- Processes of the machine (see processes/ProcessTable.h). host_pid is the host process of an attached
+-- process (0 while its parent is still starting it, and for declared processes). A declared process is
+-- a row only, scripted by the profile: it ends at `ends` (virtual ms; NULL = never) with declared_exit.
 CREATE TABLE IF NOT EXISTS processes(
     pid INTEGER PRIMARY KEY,
     host_pid INTEGER NOT NULL,
@@ -55,7 +58,10 @@ CREATE TABLE IF NOT EXISTS processes(
     parent INTEGER NOT NULL DEFAULT 0,
     started INTEGER NOT NULL,
     exited INTEGER,
-    exit_code INTEGER);
+    exit_code INTEGER,
+    declared INTEGER NOT NULL DEFAULT 0,
+    ends INTEGER,
+    declared_exit INTEGER NOT NULL DEFAULT 0);
 
 -- Named events, semaphores and mutexes (kernel objects). kind: 1 event, 2 semaphore, 3 mutex.
 -- state: event signalled (0/1) or semaphore count. abandoned: a mutex whose owning thread ended
@@ -85,8 +91,9 @@ CREATE TABLE IF NOT EXISTS module_trims(
     PRIMARY KEY(module, export));
 
 -- Windows (headless). hwnd is the handle value; pid the owning process (its windows go when it ends);
--- parent 0 for top-level windows; z orders top-level windows, highest on top. ui_state holds the
--- machine-wide "focus" and "foreground" window handles.
+-- parent 0 for top-level windows; owner the window a top-level window belongs to (0: none); z orders
+-- top-level windows, highest on top. ui_state holds the machine-wide "focus" and "foreground" window
+-- handles and "next_hwnd", the next handle value to give (handles are not reused).
 CREATE TABLE IF NOT EXISTS windows(
     hwnd INTEGER PRIMARY KEY,
     pid INTEGER NOT NULL,
@@ -95,10 +102,34 @@ CREATE TABLE IF NOT EXISTS windows(
     class TEXT NOT NULL DEFAULT '',
     title TEXT NOT NULL DEFAULT '',
     visible INTEGER NOT NULL DEFAULT 1,
-    z INTEGER NOT NULL DEFAULT 0);
+    z INTEGER NOT NULL DEFAULT 0,
+    owner INTEGER NOT NULL DEFAULT 0,
+    style INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX IF NOT EXISTS windows_by_pid ON windows(pid);
 CREATE TABLE IF NOT EXISTS ui_state(
     name TEXT PRIMARY KEY,
     value INTEGER NOT NULL);
+
+-- Processes and programs (see processes/). process_modules: the modules a process has loaded besides its
+-- image and the built-ins every program imports, in load order; handle is the module handle value.
+-- declared_programs: what the profile scripts ([Process.N] and [Program.NAME] in machine.ini); name is
+-- upper-case ("PROCESS.1", "COMPANION"); boot 1 for the processes running from (re)boot; modules holds
+-- one path a line, windows one "title|class" a line; lifetime_ms NULL for a program that runs until ended.
+CREATE TABLE IF NOT EXISTS process_modules(
+    seq INTEGER PRIMARY KEY,
+    pid INTEGER NOT NULL,
+    handle INTEGER NOT NULL,
+    path TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS process_modules_by_pid ON process_modules(pid, seq);
+CREATE TABLE IF NOT EXISTS declared_programs(
+    name TEXT PRIMARY KEY,
+    seq INTEGER NOT NULL,
+    image TEXT NOT NULL DEFAULT '',
+    boot INTEGER NOT NULL DEFAULT 0,
+    modules TEXT NOT NULL DEFAULT '',
+    windows TEXT NOT NULL DEFAULT '',
+    lifetime_ms INTEGER,
+    exit_code INTEGER NOT NULL DEFAULT 0);
 
 -- Message boxes as they were shown, with the answer they got (scripted, or the default button).
 CREATE TABLE IF NOT EXISTS message_boxes(

@@ -1,5 +1,6 @@
 #include "WaitEngine.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "CurrentThread.h"
@@ -91,9 +92,21 @@ uint32_t WaitEngine::Wait(Runtime& rt, const Objects& objects, bool waitAll, uin
                            : WAIT_OBJECT_0 + static_cast<uint32_t>(chosen.front());
         return true;
     };
-    if (!clock.WaitUntil(ready, deadline, external))
-        return WAIT_TIMEOUT;
-    return result;
+    // An object that signals itself at a known time (a declared process's end) ends the wait there.
+    for (;;)
+    {
+        uint64_t until = deadline;
+        const uint64_t now = clock.NowMs();
+        for (const auto& object : objects)
+        {
+            if (object && object->SignalTimeMs() > now)
+                until = std::min(until, object->SignalTimeMs());
+        }
+        if (clock.WaitUntil(ready, until, external))
+            return result;
+        if (until == deadline)
+            return WAIT_TIMEOUT;
+    }
 }
 
 } // namespace winsim

@@ -20,6 +20,15 @@ struct BuiltinExport
     ExportProc proc;
 };
 
+// A string of a built-in module's string table (LoadStringA), as Windows versions from sinceVersion on
+// (major << 8 | minor, Windows NT versions) have it.
+struct BuiltinString
+{
+    uint16_t id;
+    uint16_t sinceVersion;
+    std::string text; // UTF-8
+};
+
 class BuiltinModule
 {
 public:
@@ -34,12 +43,17 @@ public:
         m_exports.push_back({name, ordinal, reinterpret_cast<ExportProc>(proc)});
     }
 
+    // module.String(5771, 0x0501, "..."): string 5771 reads so from Windows XP (NT 5.1) on, until a later
+    // version gives it another text.
+    void String(uint16_t id, uint16_t sinceVersion, const char* text) { m_strings.push_back({id, sinceVersion, text}); }
+
     const std::string& FileName() const { return m_fileName; }
     // "SETUPAPI.DLL": what names are compared with.
     const std::string& UpperName() const { return m_upperName; }
     uintptr_t Base() const { return m_base; }
     bool LoadedAtStart() const { return m_loadedAtStart; }
     const std::vector<BuiltinExport>& Exports() const { return m_exports; }
+    const std::vector<BuiltinString>& Strings() const { return m_strings; }
 
     // Export names are compared with regard to case, as GetProcAddress does.
     const BuiltinExport* Find(const std::string& name) const;
@@ -51,6 +65,7 @@ private:
     uintptr_t m_base;
     bool m_loadedAtStart;
     std::vector<BuiltinExport> m_exports;
+    std::vector<BuiltinString> m_strings;
 };
 
 } // namespace winsim

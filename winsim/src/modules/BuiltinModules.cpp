@@ -29,6 +29,8 @@ const std::vector<BuiltinModule>& BuiltinModules::All()
         add("VERSION.dll", 0x77C00000, false, AddVersionExports);
         add("CRYPT32.dll", 0x77A80000, false, AddCrypt32Exports);
         add("WINMM.dll", 0x76B40000, false, AddWinmmExports);
+        add("mmsys.cpl", 0x75E00000, false, AddMmsysCplExports);
+        add("appwiz.cpl", 0x75D00000, false, AddAppwizCplExports);
         return list;
     }();
     return modules;

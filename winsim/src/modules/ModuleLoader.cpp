@@ -9,6 +9,7 @@
 #include "ModuleName.h"
 #include "ModuleTrims.h"
 #include "PluginLibrary.h"
+#include "ProcessModules.h"
 #include "core/Journal.h"
 #include "core/Runtime.h"
 #include "files/CurrentDirectory.h"
@@ -150,6 +151,7 @@ uintptr_t ModuleLoader::LoadBuiltin(const BuiltinModule& builtin, bool asDataFil
     module.count = 1;
     m_modules.Add(module);
     Journal::Record("module", "load", path);
+    ProcessModules::Loaded(m_runtime, module.handle, path);
     return module.handle;
 }
 
@@ -197,6 +199,7 @@ uintptr_t ModuleLoader::LoadFile(const WinPath& file, bool asDataFile)
     module.count = 1;
     m_modules.Add(module);
     Journal::Record("module", "load", module.path, image.program);
+    ProcessModules::Loaded(m_runtime, module.handle, module.path);
     return module.handle;
 }
 
@@ -241,6 +244,7 @@ bool ModuleLoader::Free(uintptr_t handle)
     if (gone.library)
         PluginLibrary::Close(gone.library);
     Journal::Record("module", "unload", gone.path);
+    ProcessModules::Unloaded(m_runtime, gone.handle);
     return true;
 }
 

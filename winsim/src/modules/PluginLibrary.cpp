@@ -4,23 +4,16 @@
 #include <link.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
+
+#include "images/HostPrograms.h"
 
 namespace winsim
 {
 
 std::string PluginLibrary::Folder()
 {
-    if (const char* bin = std::getenv("WINSIM_BIN"); bin && *bin)
-        return bin;
-    char self[PATH_MAX];
-    ssize_t size = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (size <= 0)
-        return ".";
-    std::string path(self, static_cast<size_t>(size));
-    return path.substr(0, path.find_last_of('/'));
+    return HostPrograms::Folder();
 }
 
 void* PluginLibrary::Open(const std::string& program, std::string& error)

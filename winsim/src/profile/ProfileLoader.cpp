@@ -12,6 +12,8 @@
 #include "files/NameCase.h"
 #include "files/PathResolver.h"
 #include "files/WriteProtection.h"
+#include "processes/BootProcesses.h"
+#include "processes/DeclaredProgramReader.h"
 #include "profile/HostFiles.h"
 #include "registry/RegFile.h"
 #include "registry/RegistryStore.h"
@@ -128,6 +130,12 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             if (line.back() != ']')
                 return fail("section header without ']'");
             section = Lower(TrimBlanks(line.substr(1, line.size() - 2)));
+            // [Process.N] and [Program.NAME] are read by DeclaredProgramReader.
+            if (section.rfind("process.", 0) == 0 || section.rfind("program.", 0) == 0)
+            {
+                section = "declared";
+                continue;
+            }
             if (section != "machine" && section != "folders" && section != "readonlyfolders" && section != "modules")
                 return fail("unknown section [" + section + "]");
             sawMachine = sawMachine || section == "machine";
@@ -152,6 +160,8 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             field = static_cast<uint32_t>(number64);
             return true;
         };
+        if (section == "declared")
+            continue;
         if (section == "machine")
         {
             if (name == "platformid")
@@ -204,6 +214,12 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
                 if (value != "0" && value != "1")
                     return fail("Administrator must be 0 or 1");
                 id.administrator = value == "1";
+            }
+            else if (name == "acceptelevation")
+            {
+                if (value != "0" && value != "1")
+                    return fail("AcceptElevation must be 0 or 1");
+                id.acceptElevation = value == "1";
             }
             else if (name == "uilanguage")
             {
@@ -361,6 +377,10 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
         }
     }
     if (!StoreReadOnlyFolders(store, folder, readOnlyFolders, error))
+        return false;
+    std::vector<DeclaredProgram> programs;
+    if (!DeclaredProgramReader::Read(profileDir + "/machine.ini", programs, error) ||
+        !BootProcesses::Install(store, folder, identity, programs, error))
         return false;
     store.Close();
     return true;

@@ -19,5 +19,7 @@ void AddPsapiExports(BuiltinModule& module);
 void AddVersionExports(BuiltinModule& module);
 void AddCrypt32Exports(BuiltinModule& module);
 void AddWinmmExports(BuiltinModule& module);
+void AddMmsysCplExports(BuiltinModule& module);
+void AddAppwizCplExports(BuiltinModule& module);
 
 } // namespace winsim

@@ -1,6 +1,7 @@
 // KERNEL32 exports.
 #include "ExportLists.h"
 #include "modules/BuiltinModule.h"
+#include "tlhelp32.h"
 #include "windows.h"
 
 namespace winsim
@@ -15,13 +16,18 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("CreateFileA", CreateFileA);
     module.Export("CreateMutexA", CreateMutexA);
     module.Export("CreateSemaphoreA", CreateSemaphoreA);
+    module.Export("CreateProcessA", CreateProcessA);
     module.Export("CreateThread", CreateThread);
+    module.Export("CreateToolhelp32Snapshot", CreateToolhelp32Snapshot);
     module.Export("DeleteFileA", DeleteFileA);
     module.Export("FileTimeToSystemTime", FileTimeToSystemTime);
     module.Export("FindClose", FindClose);
     module.Export("FindFirstFileA", FindFirstFileA);
     module.Export("FindNextFileA", FindNextFileA);
+    module.Export("FindResourceA", FindResourceA);
+    module.Export("FindResourceExA", FindResourceExA);
     module.Export("FlushFileBuffers", FlushFileBuffers);
+    module.Export("FormatMessageA", FormatMessageA);
     module.Export("FreeLibrary", FreeLibrary);
     module.Export("GetCommandLineA", GetCommandLineA);
     module.Export("GetCurrentDirectoryA", GetCurrentDirectoryA);
@@ -30,6 +36,7 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("GetCurrentThreadId", GetCurrentThreadId);
     module.Export("GetEnvironmentVariableA", GetEnvironmentVariableA);
     module.Export("GetExitCodeThread", GetExitCodeThread);
+    module.Export("GetExitCodeProcess", GetExitCodeProcess);
     module.Export("GetFileAttributesA", GetFileAttributesA);
     module.Export("GetFileSize", GetFileSize);
     module.Export("GetFileTime", GetFileTime);
@@ -43,6 +50,7 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("GetPrivateProfileSectionA", GetPrivateProfileSectionA);
     module.Export("GetPrivateProfileStringA", GetPrivateProfileStringA);
     module.Export("GetProcAddress", GetProcAddress);
+    module.Export("GetProcessId", GetProcessId);
     module.Export("GetShortPathNameA", GetShortPathNameA);
     module.Export("GetSystemDirectoryA", GetSystemDirectoryA);
     module.Export("GetSystemInfo", GetSystemInfo);
@@ -55,13 +63,20 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("GetWindowsDirectoryA", GetWindowsDirectoryA);
     module.Export("LoadLibraryA", LoadLibraryA);
     module.Export("LoadLibraryExA", LoadLibraryExA);
+    module.Export("LoadResource", LoadResource);
     module.Export("LocalAlloc", LocalAlloc);
     module.Export("LocalFree", LocalFree);
+    module.Export("LockResource", LockResource);
+    module.Export("Module32First", Module32First);
+    module.Export("Module32Next", Module32Next);
     module.Export("MoveFileA", MoveFileA);
     module.Export("MoveFileExA", MoveFileExA);
     module.Export("OpenEventA", OpenEventA);
     module.Export("OpenMutexA", OpenMutexA);
+    module.Export("OpenProcess", OpenProcess);
     module.Export("OpenSemaphoreA", OpenSemaphoreA);
+    module.Export("Process32First", Process32First);
+    module.Export("Process32Next", Process32Next);
     module.Export("ReadFile", ReadFile);
     module.Export("ReleaseMutex", ReleaseMutex);
     module.Export("ReleaseSemaphore", ReleaseSemaphore);
@@ -74,8 +89,10 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("SetFileAttributesA", SetFileAttributesA);
     module.Export("SetFilePointer", SetFilePointer);
     module.Export("SetLastError", SetLastError);
+    module.Export("SizeofResource", SizeofResource);
     module.Export("Sleep", Sleep);
     module.Export("SystemTimeToFileTime", SystemTimeToFileTime);
+    module.Export("TerminateProcess", TerminateProcess);
     module.Export("WaitForMultipleObjects", WaitForMultipleObjects);
     module.Export("WaitForSingleObject", WaitForSingleObject);
     module.Export("WriteFile", WriteFile);

@@ -1,10 +1,16 @@
-// VERSION exports. None of its functions exists in winsim yet: the module loads, every lookup fails.
+// VERSION exports.
 #include "ExportLists.h"
 #include "modules/BuiltinModule.h"
+#include "windows.h"
 
 namespace winsim
 {
 
-void AddVersionExports(BuiltinModule& /*module*/) {}
+void AddVersionExports(BuiltinModule& module)
+{
+    module.Export("GetFileVersionInfoA", GetFileVersionInfoA);
+    module.Export("GetFileVersionInfoSizeA", GetFileVersionInfoSizeA);
+    module.Export("VerQueryValueA", VerQueryValueA);
+}
 
 } // namespace winsim
