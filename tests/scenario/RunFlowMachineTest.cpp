@@ -1,0 +1,167 @@
+// The program's run on machines whose profile scripts other programs and the user.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FileText.h"
+#include "TestMachine.h"
+#include "platform/StringUtil.h"
+
+namespace
+{
+
+// A machine from a derived profile, the package under C:\DRIVERS, and `winsim run` for the program.
+class RunFlowMachineTest : public TestMachine
+{
+protected:
+    void SetUp() override
+    {
+        const char* bin = std::getenv("WINSIM_BIN");
+        if (!bin || !*bin)
+            GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
+        m_bin = bin;
+        TestMachine::SetUp();
+        ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS", nullptr));
+        ASSERT_TRUE(
+            WriteWholeFile("C:\\DRIVERS\\Setup.exe", "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\nMachine=x86\r\n"));
+    }
+
+    int Run(const std::string& args)
+    {
+        return Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' -- 'C:\\DRIVERS\\Setup.exe' " + args);
+    }
+
+    std::string Screen()
+    {
+        std::string out;
+        FILE* pipe = popen(("'" + m_bin + "/winsim' screen '" + MachineDir() + "' 2>&1").c_str(), "r");
+        if (!pipe)
+            return out;
+        char buffer[512];
+        while (fgets(buffer, sizeof(buffer), pipe))
+            out += buffer;
+        pclose(pipe);
+        return out;
+    }
+
+    static int Shell(const std::string& command)
+    {
+        int status = std::system((command + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Whether a process with this file name is running on the machine (process snapshot).
+    static bool IsRunning(const char* pszExe)
+    {
+        HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (hSnapshot == INVALID_HANDLE_VALUE)
+            return false;
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof(entry);
+        bool bFound = false;
+        for (BOOL bMore = Process32First(hSnapshot, &entry); bMore && !bFound; bMore = Process32Next(hSnapshot, &entry))
+            bFound = EqualsNoCase(entry.szExeFile, pszExe);
+        CloseHandle(hSnapshot);
+        return bFound;
+    }
+
+    std::string m_bin;
+};
+
+class StopProcessTest : public RunFlowMachineTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path = DeriveProfile("xp-sp2", "companion-apps",
+                                                      "[Process.1]\nImage=C:\\Program Files\\Modem\\MDMAPP.EXE\n"
+                                                      "Lifetime=forever\n"
+                                                      "[Process.2]\nImage=C:\\Program Files\\Other\\MYSETUP.EXE\n"
+                                                      "Lifetime=forever\n"
+                                                      "[Process.3]\nImage=C:\\Program Files\\Tray\\TRAY.EXE\n"
+                                                      "Lifetime=forever\n");
+        return path.c_str();
+    }
+};
+
+TEST_F(StopProcessTest, RequestedProcessesStopButNotTheSetupItself)
+{
+    ASSERT_TRUE(IsRunning("MDMAPP.EXE"));
+    ASSERT_TRUE(IsRunning("MYSETUP.EXE"));
+    // "SETUP" matches MYSETUP.EXE (either name contains the other) and would match the running Setup.exe.
+    EXPECT_EQ(1, Run("-K=MDMAPP.EXE,SETUP -L"));
+    EXPECT_FALSE(IsRunning("MDMAPP.EXE"));
+    EXPECT_FALSE(IsRunning("MYSETUP.EXE"));
+    EXPECT_TRUE(IsRunning("TRAY.EXE"));
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile("C:\\DRIVERS\\NORVALIS_INSTALL.LOG", log));
+    EXPECT_NE(std::string::npos, log.find("ENTRY: KillThisGuy : csAppToTerminate = SETUP\r\n"));
+    EXPECT_NE(std::string::npos, log.find("EXIT:  CSetupApp::RunSetupApp"));
+}
+
+class CloseArpTest : public RunFlowMachineTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path =
+            DeriveProfile("xp-sp2", "arp-window",
+                          "[Process.1]\nImage=C:\\WINDOWS\\system32\\rundll32.exe\n"
+                          "Window=Add or Remove Programs|NativeHWNDHost\nLifetime=forever\n"
+                          "[Process.2]\nImage=C:\\WINDOWS\\explorer.exe\nWindow=My Documents|CabinetWClass\n"
+                          "Lifetime=forever\n");
+        return path.c_str();
+    }
+};
+
+TEST_F(CloseArpTest, CloseModeEndsTheAddRemoveProgramsWindowOnly)
+{
+    ASSERT_NE(nullptr, FindWindowA(nullptr, "Add or Remove Programs"));
+    EXPECT_EQ(0, Run("-ARPWCLOSE2"));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Add or Remove Programs"));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "My Documents"));
+    EXPECT_FALSE(IsRunning("rundll32.exe"));
+}
+
+class NonAdministratorXpTest : public RunFlowMachineTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path = DeriveProfile("xp-sp2", "xp-user", "");
+        static bool patched = Shell("sed -i 's/^Administrator=1/Administrator=0/' '" + path + "/machine.ini'") == 0;
+        return patched ? path.c_str() : "xp-sp2";
+    }
+};
+
+TEST_F(NonAdministratorXpTest, InstallIsRefusedWithTheWarning)
+{
+    EXPECT_EQ(1, Run("-S"));
+    std::string screen = Screen();
+    EXPECT_NE(std::string::npos, screen.find("WARNING")) << screen;
+    EXPECT_NE(std::string::npos, screen.find("You must have Administrative privileges to install this product."))
+        << screen;
+}
+
+class NonAdministratorVistaTest : public RunFlowMachineTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path = DeriveProfile("vista-x64", "vista-user", "");
+        static bool patched = Shell("sed -i 's/^Administrator=1/Administrator=0/' '" + path + "/machine.ini'") == 0;
+        return patched ? path.c_str() : "vista-x64";
+    }
+};
+
+TEST_F(NonAdministratorVistaTest, SixtyFourBitSystemsSkipTheTest)
+{
+    EXPECT_EQ(1, Run("-S"));
+    EXPECT_EQ(std::string::npos, Screen().find("Administrative privileges"));
+}
+
+} // namespace
