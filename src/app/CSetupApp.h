@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/SetupParms.h"
+#include "platform/StringList.h"
 #include "platform/win32.h"
 
 // Value rules of FindSwitch; a rule of 0 or more is the largest number the value may hold.
@@ -36,6 +37,13 @@ public:
 
     // Starts another program, elevated on Vista; waits for it when bWait.
     static BOOL SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes);
+
+    // Old audio files of a removed sound device go at the next restart, and the sound control panel
+    // that still holds them is closed. deviceClasses: the class of each device being removed.
+    void AudioDeviceCleanup(const CStringList& deviceClasses);
+    void CloseMMSYSWindow();
+    // The sound control panel's window title (MAX_PATH characters).
+    void GetWindowTitle(char* pszTitleString);
 
     // Hand-overs to another copy of the program; each returns TRUE when that copy took the run.
     BOOL CheckForDeviceSpecificInstallPath(const std::string& csCmdLine);

@@ -1,0 +1,115 @@
+// Clean-up of older audio drivers' files during an uninstall.
+#include <vector>
+
+#include "app/CFileUtility.h"
+#include "app/CSetupApp.h"
+#include "app/CTraceScope.h"
+#include "app/PlatformInfo.h"
+#include "app/WindowTools.h"
+#include "install/KDeviceApi.h"
+#include "platform/StringUtil.h"
+
+namespace
+{
+
+// How long the control panel may take to go away once its process was stopped.
+const DWORD kWindowGoneMaxMs = 10000;
+
+struct TitleSearch
+{
+    std::string csTitle;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowsContaining(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<TitleSearch*>(lParam);
+    char szText[MAX_PATH] = {0};
+    GetWindowTextA(hWnd, szText, MAX_PATH);
+    if (FindNoCase(szText, pSearch->csTitle) != std::string::npos)
+        pSearch->found.push_back(hWnd);
+    return TRUE;
+}
+
+} // namespace
+
+void CSetupApp::GetWindowTitle(char* pszTitleString)
+{
+    CTraceScope trace("CSetupApp::GetWindowTitle");
+    std::string csTitle = LoadModuleString("mmsys.cpl", 5771, "Sounds and Audio Devices");
+    FormatBounded(pszTitleString, MAX_PATH, "%s", csTitle.c_str());
+    TraceLine("CSetupApp::GetWindowTitle : pszTitleString = %s\n", pszTitleString);
+}
+
+void CSetupApp::CloseMMSYSWindow()
+{
+    CTraceScope trace("CSetupApp::CloseMMSYSWindow");
+    char szTitle[MAX_PATH] = {0};
+    GetWindowTitle(szTitle);
+    TitleSearch search;
+    search.csTitle = szTitle;
+    // An empty title is contained in every window title.
+    if (search.csTitle.empty())
+        return;
+    EnumWindows(CollectWindowsContaining, reinterpret_cast<LPARAM>(&search));
+
+    KDeviceApi* pApi = GetDeviceApi();
+    for (HWND hWnd : search.found)
+    {
+        DWORD dwPid = 0;
+        GetWindowThreadProcessId(hWnd, &dwPid);
+        if (!pApi || dwPid == GetCurrentProcessId())
+            continue;
+        HANDLE hSnapshot = pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwPid);
+        if (hSnapshot == INVALID_HANDLE_VALUE || !hSnapshot)
+            break;
+        BOOL bStopped = FALSE;
+        MODULEENTRY32 module = {};
+        module.dwSize = sizeof(module);
+        if (pApi->KModule32First(hSnapshot, &module))
+        {
+            HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid);
+            if (hProcess)
+            {
+                bStopped = TerminateProcess(hProcess, 0);
+                CloseHandle(hProcess);
+            }
+        }
+        CloseHandle(hSnapshot);
+        HWND hFocus = GetFocus();
+        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
+            TraceLine("ERROR : the window \"%s\" is still there\n", szTitle);
+        if (bStopped)
+            break;
+    }
+}
+
+void CSetupApp::AudioDeviceCleanup(const CStringList& deviceClasses)
+{
+    CTraceScope trace("CSetupApp::AudioDeviceCleanup");
+    DWORD dwOSType = GetOSType();
+    if (dwOSType == OS_WINVISTA || dwOSType == OS_WINVISTA64)
+        return;
+    char szWindows[MAX_PATH] = {0};
+    UINT uLen = GetWindowsDirectoryA(szWindows, MAX_PATH);
+    if (uLen == 0 || uLen >= MAX_PATH)
+        return;
+    static const char* const kOldAudioFiles[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa",
+                                                 "msg32.exe"};
+    for (const std::string& csClass : deviceClasses)
+    {
+        if (!EqualsNoCase(csClass, "MEDIA"))
+            continue;
+        for (const char* pszFile : kOldAudioFiles)
+        {
+            char szPath[MAX_PATH];
+            FormatBounded(szPath, sizeof(szPath), "%s\\SYSTEM\\%s", szWindows, pszFile);
+            CFileUtility::DeleteOnReboot(szPath);
+        }
+        ShellExecuteA(nullptr, "open", "systray.exe", nullptr, nullptr, SW_SHOW);
+        Sleep(1000);
+        ShellExecuteA(nullptr, "open", "control.exe", "mmsys.cpl", nullptr, SW_SHOW);
+        Sleep(1500);
+        CloseMMSYSWindow();
+    }
+}

@@ -1,0 +1,49 @@
+// The sound control panel is closed after old audio drivers are removed.
+#include <gtest/gtest.h>
+
+#include "TestMachine.h"
+#include "app/CSetupApp.h"
+#include "install/KDeviceApi.h"
+
+namespace
+{
+
+class AudioCleanupTest : public TestMachine
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path = DeriveProfile(
+            "xp-sp2", "sound-panel",
+            "[Process.1]\nImage=C:\\WINDOWS\\system32\\rundll32.exe\nWindow=Sounds and Audio Devices "
+            "Properties|#32770\nLifetime=forever\n"
+            "[Process.2]\nImage=C:\\WINDOWS\\explorer.exe\nWindow=Program Manager|Progman\nLifetime=forever\n");
+        return path.c_str();
+    }
+    void TearDown() override
+    {
+        DeleteDeviceApi();
+        TestMachine::TearDown();
+    }
+};
+
+TEST_F(AudioCleanupTest, TitleComesFromTheControlPanelModule)
+{
+    CSetupApp app;
+    char szTitle[MAX_PATH] = {0};
+    app.GetWindowTitle(szTitle);
+    EXPECT_STREQ("Sounds and Audio Devices", szTitle);
+}
+
+TEST_F(AudioCleanupTest, OnlyTheSoundPanelIsClosed)
+{
+    ASSERT_NE(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
+    CSetupApp app;
+    app.AudioDeviceCleanup({"Modem"});
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
+    app.AudioDeviceCleanup({"media"});
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Program Manager"));
+}
+
+} // namespace
