@@ -94,8 +94,7 @@ void CSetupApp::AudioDeviceCleanup(const CStringList& deviceClasses)
     UINT uLen = GetWindowsDirectoryA(szWindows, MAX_PATH);
     if (uLen == 0 || uLen >= MAX_PATH)
         return;
-    static const char* const kOldAudioFiles[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa",
-                                                 "msg32.exe"};
+    static const char* const kOldAudioFiles[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa", "msg32.exe"};
     for (const std::string& csClass : deviceClasses)
     {
         if (!EqualsNoCase(csClass, "MEDIA"))
