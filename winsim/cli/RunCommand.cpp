@@ -12,13 +12,14 @@
 
 int CommandRun(const Args& args)
 {
-    const char* usage =
-        "usage: winsim run DIR [--time virtual|scaled:N] [--answer RULE]... -- 'C:\\path\\PROGRAM.EXE' ARGS...";
+    const char* usage = "usage: winsim run DIR [--time virtual|scaled:N] [--answer RULE]... "
+                        "[--fail API[:N|:*][=ERROR]]... [--crash-at N] -- 'C:\\path\\PROGRAM.EXE' ARGS...";
     if (args.empty())
         return Fail(usage);
     const std::string& dir = args[0];
     std::string time = "virtual";
     std::string answers; // message box answer rules, one per line
+    std::string faults;  // the fault plan, one item per line
     size_t i = 1;
     for (; i < args.size() && args[i] != "--"; ++i)
     {
@@ -30,6 +31,21 @@ int CommandRun(const Args& args)
             if (!winsim::CheckMessageBoxAnswer(args[++i], error))
                 return Fail("--answer: " + error);
             answers += args[i] + "\n";
+        }
+        else if ((args[i] == "--fail" || args[i] == "--crash-at") && i + 1 < args.size())
+        {
+            // Checked one at a time, then with the ones before (twice the same call), so that the message
+            // names the option at fault.
+            const std::string item = args[i] == "--fail" ? args[i + 1] : "crash-at=" + args[i + 1];
+            std::string error;
+            if (args[i + 1].empty() || item.find_first_of(" \t\r\n;") != std::string::npos)
+                error = "one rule, without blanks or semicolons";
+            else if (winsim::CheckFaultPlan(item, error))
+                winsim::CheckFaultPlan(faults + item, error);
+            if (!error.empty())
+                return Fail(args[i] + " '" + args[i + 1] + "': " + error);
+            faults += item + "\n";
+            ++i;
         }
         else
             return Fail("unknown option '" + args[i] + "'; " + usage);
@@ -72,6 +88,7 @@ int CommandRun(const Args& args)
         setenv(winsim::kEnvCommandLine, commandLine.c_str(), 1);
         setenv(winsim::kEnvTime, time.c_str(), 1);
         setenv(winsim::kEnvAnswers, answers.c_str(), 1);
+        setenv(winsim::kEnvFaults, faults.c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

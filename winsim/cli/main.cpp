@@ -10,10 +10,15 @@ namespace
 
 const char* kUsage = R"(usage: winsim COMMAND ...
   new PROFILE DIR                       create a machine folder from a profile folder
-  run DIR [--time virtual|scaled:N] [--answer RULE]... -- 'C:\path\PROGRAM.EXE' ARGS...
+  run DIR [--time virtual|scaled:N] [--answer RULE]... [--fail RULE]... [--crash-at N]
+          -- 'C:\path\PROGRAM.EXE' ARGS...
                                         start a program image on the machine; exit code is the program's.
                                         --answer [CAPTION=]IDOK[,IDNO...] answers its message boxes
                                         (text:PATTERN matches the text; * and ? wildcards; see docs)
+                                        --fail API[:N|:*][=ERROR] makes the Nth call (default 1) or every
+                                        call of API fail with ERROR (5, 0x70, ERROR_DISK_FULL; default the
+                                        function's usual error); --crash-at N ends the program abruptly at
+                                        its Nth API call (exit status 139, no exit in the journal)
   put DIR HOSTPATH 'C:\path'            copy a host file or folder onto the machine
   image DIR PROGRAM 'C:\path\NAME.EXE'  write an image of one of the project's programs onto the machine
   ls DIR 'C:\path'                      list a folder

@@ -86,4 +86,20 @@ bool SetMessageBoxAnswers(const std::vector<std::string>& rules, std::string& er
 bool CheckMessageBoxAnswer(const std::string& rule, std::string& error);
 inline constexpr const char* kEnvAnswers = "WINSIM_ANSWERS";
 
+// Fault injection for the attached process, so that its failure paths can be tested. A plan is items
+// separated by blanks, new lines or semicolons:
+//     API[:N|:*][=ERROR]   the Nth call (default the first) or every call (*) of API fails with ERROR (a
+//                          number or an ERROR_ name; default the function's usual error), returning the
+//                          function's failure value
+//     crash-at=N           the process ends abruptly (exit status 139, no exit recorded) at its Nth API call
+// Calls count from when the plan is set; only the program's own calls count, not those API functions make
+// to each other. Replaces the plan set before; an empty plan clears it, and so does detaching. False, with
+// the reason, for a malformed plan or when no machine is attached. `winsim run --fail/--crash-at` hands a
+// plan over in kEnvFaults, read at attach; processes the program starts do not inherit it.
+bool SetFaultPlan(const std::string& plan, std::string& error);
+void ClearFaultPlan();
+// Checks a plan without an attached machine (for the winsim command).
+bool CheckFaultPlan(const std::string& plan, std::string& error);
+inline constexpr const char* kEnvFaults = "WINSIM_FAULTS";
+
 } // namespace winsim

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "registry/RegistryHandles.h"
 #include "windows.h"
 
@@ -68,6 +69,7 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (lpReserved || !lpName || !lpcchName || (lpClass && !lpcchClass))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -97,6 +99,7 @@ LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName)
 {
     if (!Runtime::Current())
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     return RegEnumKeyExA(hKey, dwIndex, lpName, &cchName, nullptr, nullptr, nullptr, nullptr);
 }
 
@@ -106,6 +109,7 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (lpReserved || !lpValueName || !lpcchValueName || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -151,6 +155,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_QUERY_VALUE, key, false);

@@ -4,6 +4,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "registry/RegistryAccess.h"
 #include "registry/RegistryHandles.h"
 #include "registry/SecurityDescriptorView.h"
@@ -29,6 +30,7 @@ LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSA
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -59,6 +61,7 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
 {
     if (!Runtime::Current())
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     // Without a name the very handle passed in comes back, whatever it is.
@@ -77,6 +80,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPST
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (!phkResult)
         return ERROR_BADKEY;
     RegistryHandles handles(*rt);
@@ -153,6 +157,7 @@ LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
 {
     if (!Runtime::Current())
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, phkResult,
@@ -164,6 +169,7 @@ LONG WINAPI RegCloseKey(HKEY hKey)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     winsim::RegRoot root;
     if (RegistryHandles::IsPredefined(hKey, root))
         return ERROR_SUCCESS;
@@ -177,6 +183,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -226,6 +233,7 @@ LONG WINAPI RegFlushKey(HKEY hKey)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     RegistryHandles handles(*rt);
     KeyRef key;
     // Every change is committed when its call returns; there is nothing left to write.

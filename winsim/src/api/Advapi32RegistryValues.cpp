@@ -4,6 +4,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "registry/RegFileWriter.h"
 #include "registry/RegistryHandles.h"
 #include "windows.h"
@@ -39,6 +40,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -76,6 +78,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_SET_VALUE, key, false);
@@ -114,6 +117,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_SET_VALUE, key, false);

@@ -9,6 +9,7 @@
 #include "aclapi.h"
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "registry/AccessControlList.h"
 #include "registry/RegistryHandles.h"
 #include "registry/SecurityDescriptorView.h"
@@ -90,6 +91,7 @@ BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescripto
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -120,6 +122,7 @@ BOOL WINAPI SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSecurityDescriptor, 
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -164,6 +167,7 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -192,6 +196,7 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
 
 PVOID WINAPI FreeSid(PSID pSid)
 {
+    WINSIM_FAULT_POINT(pSid);
     // Memory is the process's own: freeing needs no machine.
     std::free(pSid);
     return nullptr;
@@ -203,6 +208,7 @@ DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A 
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     if (!NewAcl || (cCountOfExplicitEntries && !pListOfExplicitEntries))
@@ -263,6 +269,7 @@ DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     // Only registry keys carry an access list in winsim.
@@ -293,6 +300,7 @@ LONG WINAPI RegSetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformatio
     Runtime* rt = Runtime::Current();
     if (!rt)
         return ERROR_NOT_READY;
+    WINSIM_FAULT_POINT_RESULT();
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     constexpr DWORD kKnown =

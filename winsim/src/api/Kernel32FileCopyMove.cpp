@@ -6,6 +6,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/AttributeTable.h"
 #include "files/DelayedMoves.h"
 #include "files/PathArgument.h"
@@ -92,6 +93,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target) || !SourceExists(target))
         return FALSE;
@@ -115,6 +117,7 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath source;
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpExistingFileName, source) || !SourceExists(source))
@@ -169,6 +172,7 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath source;
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpExistingFileName, source) ||
@@ -182,6 +186,7 @@ BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD d
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     // Windows 9x has no MoveFileExA; programs write WININIT.INI there themselves.
     if (!rt->Identity().IsNT())
         return Fail(ERROR_CALL_NOT_IMPLEMENTED);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/AttributeTable.h"
 #include "files/CurrentDirectory.h"
@@ -95,6 +96,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
         SetLastError(ERROR_NOT_READY);
         return INVALID_HANDLE_VALUE;
     }
+    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
     if (!lpFileName || !lpFindFileData)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -158,6 +160,7 @@ BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto search = std::dynamic_pointer_cast<FindObject>(rt->Handles().Lookup(hFindFile, ObjectKind::FindFile));
     if (!search)
     {
@@ -185,6 +188,7 @@ BOOL WINAPI FindClose(HANDLE hFindFile)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!rt->Handles().Lookup(hFindFile, ObjectKind::FindFile) || !rt->Handles().Close(hFindFile))
     {
         SetLastError(ERROR_INVALID_HANDLE);

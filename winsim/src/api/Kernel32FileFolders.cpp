@@ -7,6 +7,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/AttributeTable.h"
 #include "files/CurrentDirectory.h"
 #include "files/NameCase.h"
@@ -36,6 +37,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecuri
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpPathName, target))
         return FALSE;
@@ -58,6 +60,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpPathName, target))
         return FALSE;
@@ -94,6 +97,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
         SetLastError(ERROR_NOT_READY);
         return INVALID_FILE_ATTRIBUTES;
     }
+    WINSIM_FAULT_POINT(INVALID_FILE_ATTRIBUTES);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return INVALID_FILE_ATTRIBUTES;
@@ -111,6 +115,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return FALSE;

@@ -1,6 +1,7 @@
 // KERNEL32 file handles and their I/O: CreateFileA, ReadFile, WriteFile, SetFilePointer, SetEndOfFile,
 // GetFileSize, FlushFileBuffers, GetFileTime.
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/AttributeTable.h"
 #include "files/FileObject.h"
@@ -34,6 +35,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         SetLastError(ERROR_NOT_READY);
         return INVALID_HANDLE_VALUE;
     }
+    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -66,6 +68,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
     auto file = FileOf(*rt, hFile);
@@ -103,6 +106,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
     auto file = FileOf(*rt, hFile);
@@ -138,6 +142,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
         SetLastError(ERROR_NOT_READY);
         return INVALID_SET_FILE_POINTER;
     }
+    WINSIM_FAULT_POINT(INVALID_SET_FILE_POINTER);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return INVALID_SET_FILE_POINTER;
@@ -176,6 +181,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
@@ -196,6 +202,7 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
         SetLastError(ERROR_NOT_READY);
         return INVALID_FILE_SIZE;
     }
+    WINSIM_FAULT_POINT(INVALID_FILE_SIZE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return INVALID_FILE_SIZE;
@@ -222,6 +229,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
@@ -243,6 +251,7 @@ BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLa
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/CurrentDirectory.h"
 #include "files/DirectoryListing.h"
@@ -89,6 +90,7 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     return ApiBuffers::CopyPath(rt->Identity().windowsDir, lpBuffer, uSize);
 }
 
@@ -100,6 +102,7 @@ UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     return ApiBuffers::CopyPath(rt->Identity().systemDir, lpBuffer, uSize);
 }
 
@@ -111,6 +114,7 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     std::string temp = rt->Identity().tempDir;
     if (temp.empty() || temp.back() != '\\')
         temp += '\\';
@@ -125,6 +129,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     return ApiBuffers::CopyPath(CurrentDirectory::Get(*rt), lpBuffer, nBufferLength);
 }
 
@@ -136,6 +141,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpPathName, target))
         return FALSE;
@@ -161,6 +167,7 @@ DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBu
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lpFileName)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -188,6 +195,7 @@ DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD c
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lpszLongPath || !*lpszLongPath)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

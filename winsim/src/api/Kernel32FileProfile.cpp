@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/ProfileFile.h"
 #include "files/ProfileText.h"
@@ -114,6 +115,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     return GetString(*rt, lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize, lpFileName);
 }
 
@@ -125,6 +127,7 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefau
         SetLastError(ERROR_NOT_READY);
         return static_cast<UINT>(nDefault);
     }
+    WINSIM_API_CALL();
     // The value is read into a small buffer first, as Windows does.
     char buffer[30];
     if (GetString(*rt, lpAppName, lpKeyName, "", buffer, sizeof(buffer), lpFileName) == 0 || !buffer[0])
@@ -140,6 +143,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCST
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     // All three NULL flushes the profile cache, which winsim does not keep; Windows then returns FALSE.
     if (!lpAppName)
     {
@@ -164,6 +168,7 @@ DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     if (!lpAppName || !lpReturnedString)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -181,6 +186,7 @@ BOOL WINAPI WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCST
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpAppName)
     {
         if (lpString)

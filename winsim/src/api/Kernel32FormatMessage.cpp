@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "resources/MessageFormatter.h"
 #include "resources/SystemMessages.h"
 #include "windows.h"
@@ -36,6 +37,7 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, 
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(0);
     const bool allocate = dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER;
     if (!lpBuffer)
         return Fail(ERROR_INVALID_PARAMETER);

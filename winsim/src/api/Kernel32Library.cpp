@@ -2,6 +2,7 @@
 #include <mutex>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "modules/LoadedModules.h"
 #include "modules/ModuleLoader.h"
 #include "windows.h"
@@ -36,11 +37,13 @@ HMODULE Load(LPCSTR name, HANDLE file, DWORD flags)
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName)
 {
+    WINSIM_FAULT_POINT(nullptr);
     return Load(lpLibFileName, nullptr, 0);
 }
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags)
 {
+    WINSIM_FAULT_POINT(nullptr);
     return Load(lpLibFileName, hFile, dwFlags);
 }
 
@@ -52,6 +55,7 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
     ModuleLoader loader(*rt, LoadedModules::Of(*rt));
     return loader.Free(reinterpret_cast<uintptr_t>(hLibModule)) ? TRUE : FALSE;
@@ -65,6 +69,7 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
     ModuleLoader loader(*rt, LoadedModules::Of(*rt));
     return reinterpret_cast<FARPROC>(loader.Procedure(reinterpret_cast<uintptr_t>(hModule), lpProcName));

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "windows.h"
 
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes)
@@ -11,6 +12,7 @@ HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     // A zero-byte block is still a distinct block, as on Windows.
     size_t size = uBytes ? uBytes : 1;
     void* block = (uFlags & LMEM_ZEROINIT) ? std::calloc(1, size) : std::malloc(size);
@@ -21,6 +23,7 @@ HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes)
 
 HLOCAL WINAPI LocalFree(HLOCAL hMem)
 {
+    WINSIM_FAULT_POINT(hMem);
     // Memory is the process's own: freeing needs no machine.
     std::free(hMem);
     return nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/CurrentDirectory.h"
 #include "files/NameCase.h"
 #include "files/PathResolver.h"
@@ -41,6 +42,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     if (!lpModuleName)
         return ImageModule();
     const std::string name = ModuleName::Complete(lpModuleName);
@@ -70,6 +72,7 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     std::string path = rt->ImagePath();
     if (hModule && hModule != ImageModule())
     {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/MachineEnvironment.h"
 #include "windows.h"
 
@@ -16,6 +17,7 @@ DWORD WINAPI GetCurrentProcessId(void)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     return rt->Pid();
 }
 
@@ -24,6 +26,7 @@ HANDLE WINAPI GetCurrentProcess(void)
     Runtime* rt = Runtime::Current();
     if (!rt)
         SetLastError(ERROR_NOT_READY);
+    WINSIM_API_CALL();
     // The pseudo handle is a constant that cannot fail, attached or not.
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
 }
@@ -37,6 +40,7 @@ LPSTR WINAPI GetCommandLineA(void)
         static char empty[1] = {0};
         return empty;
     }
+    WINSIM_API_CALL();
     return rt->CommandLineBuffer();
 }
 
@@ -48,6 +52,7 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     std::string value;
     if (!lpName || !MachineEnvironment::Lookup(rt->Identity(), lpName, value))
     {

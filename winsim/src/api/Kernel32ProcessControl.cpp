@@ -4,6 +4,7 @@
 
 #include "core/Runtime.h"
 #include "core/Store.h"
+#include "faults/FaultPoint.h"
 #include "processes/HostChildren.h"
 #include "processes/ProcessObject.h"
 #include "processes/ProcessTable.h"
@@ -31,6 +32,7 @@ HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL /*bInheritHandle*/, DWORD 
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     // A process that has ended is gone from the system's process list, as an id never used is.
     ProcessTable table = ProcessTable::Of(*rt);
     ProcessRow row;
@@ -48,6 +50,7 @@ BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     auto process = ProcessObject::FromHandle(*rt, hProcess);
     if (!process)
         return Fail(ERROR_INVALID_HANDLE);
@@ -66,6 +69,7 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode)
     Runtime* rt = Runtime::Current();
     if (!rt)
         return Fail(ERROR_NOT_READY);
+    WINSIM_FAULT_POINT(FALSE);
     auto process = ProcessObject::FromHandle(*rt, hProcess);
     if (!process)
         return Fail(ERROR_INVALID_HANDLE);
@@ -101,6 +105,7 @@ DWORD WINAPI GetProcessId(HANDLE Process)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     auto process = ProcessObject::FromHandle(*rt, Process);
     if (!process)
     {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "processes/ProcessLauncher.h"
 #include "processes/ProcessObject.h"
 #include "processes/ProcessTable.h"
@@ -21,6 +22,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     // Windows reads both structures before anything else; without them it faults.
     if (!lpStartupInfo || !lpProcessInformation)
     {

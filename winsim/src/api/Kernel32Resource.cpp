@@ -2,6 +2,7 @@
 // catalogs of resources/ModuleResources.h. An HRSRC is a pointer to a catalog entry; loading a resource
 // gives its bytes in place (they stay for the life of the process, as a module's resources do).
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "resources/ModuleResources.h"
 #include "resources/ResourceLanguages.h"
 #include "windows.h"
@@ -53,6 +54,7 @@ HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     return Find(*rt, hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
 }
 
@@ -64,6 +66,7 @@ HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     return Find(*rt, hModule, lpType, lpName, wLanguage);
 }
 
@@ -75,6 +78,7 @@ HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     const ResourceEntry* entry = EntryOf(*rt, hModule, hResInfo);
     return entry ? const_cast<uint8_t*>(entry->data) : nullptr;
 }
@@ -86,6 +90,7 @@ LPVOID WINAPI LockResource(HGLOBAL hResData)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     // A loaded resource is its bytes in place already.
     return hResData;
 }
@@ -98,6 +103,7 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     const ResourceEntry* entry = EntryOf(*rt, hModule, hResInfo);
     return entry ? entry->size : 0;
 }

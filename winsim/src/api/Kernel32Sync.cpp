@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/CurrentThread.h"
 #include "kernel/LocalEvent.h"
 #include "kernel/LocalMutex.h"
@@ -107,6 +108,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, BOOL bMa
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     if (!IsNamed(lpName))
         return CreateLocal(*rt,
                            std::make_shared<LocalEvent>(rt->GetClock(), bManualReset != FALSE, bInitialState != FALSE));
@@ -125,6 +127,7 @@ HANDLE WINAPI OpenEventA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPC
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Event);
 }
 
@@ -136,6 +139,7 @@ BOOL WINAPI SetEvent(HANDLE hEvent)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     return SetEventTo(*rt, hEvent, true);
 }
 
@@ -147,6 +151,7 @@ BOOL WINAPI ResetEvent(HANDLE hEvent)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     return SetEventTo(*rt, hEvent, false);
 }
 
@@ -159,6 +164,7 @@ HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*lpSemaphoreAttributes*/, 
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     if (lMaximumCount <= 0 || lInitialCount < 0 || lInitialCount > lMaximumCount)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -181,6 +187,7 @@ HANDLE WINAPI OpenSemaphoreA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/,
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Semaphore);
 }
 
@@ -192,6 +199,7 @@ BOOL WINAPI ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPre
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto semaphore = SyncOf(*rt, hSemaphore, ObjectKind::Semaphore);
     if (!semaphore)
         return FALSE;
@@ -211,6 +219,7 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL bIn
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     const uint32_t tid = CurrentThread::Id(*rt);
     if (!IsNamed(lpName))
     {
@@ -234,6 +243,7 @@ HANDLE WINAPI OpenMutexA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPC
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Mutex);
 }
 
@@ -245,6 +255,7 @@ BOOL WINAPI ReleaseMutex(HANDLE hMutex)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto mutex = SyncOf(*rt, hMutex, ObjectKind::Mutex);
     return mutex ? Result(mutex->ReleaseMutex(CurrentThread::Id(*rt))) : FALSE;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -36,6 +37,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpVersionInformation)
     {
         SetLastError(ERROR_NOACCESS);
@@ -78,6 +80,7 @@ DWORD WINAPI GetVersion(void)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     const MachineIdentity& id = rt->Identity();
     DWORD version = ((id.minor & 0xFF) << 8) | (id.major & 0xFF);
     // NT puts the build number in the high word; 9x sets the high bit (and reports no build).
@@ -92,6 +95,7 @@ void WINAPI GetSystemInfo(LPSYSTEM_INFO lpSystemInfo)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     if (lpSystemInfo)
         FillSystemInfo(*lpSystemInfo, false);
 }
@@ -104,6 +108,7 @@ void WINAPI GetNativeSystemInfo(LPSYSTEM_INFO lpSystemInfo)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     if (lpSystemInfo)
         FillSystemInfo(*lpSystemInfo, rt->Identity().Is64Bit());
 }

@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/CurrentThread.h"
 #include "kernel/ThreadObject.h"
 #include "windows.h"
@@ -18,6 +19,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES /*lpThreadAttributes*/, SIZE_T 
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     if (!lpStartAddress)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -44,6 +46,7 @@ DWORD WINAPI ResumeThread(HANDLE hThread)
         SetLastError(ERROR_NOT_READY);
         return static_cast<DWORD>(-1);
     }
+    WINSIM_FAULT_POINT(static_cast<DWORD>(-1));
     auto thread = std::dynamic_pointer_cast<ThreadObject>(rt->Handles().Lookup(hThread, ObjectKind::Thread));
     if (!thread)
     {
@@ -61,6 +64,7 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     auto thread = std::dynamic_pointer_cast<ThreadObject>(rt->Handles().Lookup(hThread, ObjectKind::Thread));
     if (!thread)
     {
@@ -84,6 +88,7 @@ DWORD WINAPI GetCurrentThreadId(void)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     return CurrentThread::Id(*rt);
 }
 
@@ -95,6 +100,7 @@ void WINAPI Sleep(DWORD dwMilliseconds)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     Clock& clock = rt->GetClock();
     // Sleep(0) gives up the rest of the time slice; no time passes.
     if (dwMilliseconds == 0)

@@ -1,5 +1,6 @@
 // KERNEL32 time: the machine clock as tick count, UTC and local time, and the FILETIME conversions.
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/Calendar.h"
 #include "windows.h"
 
@@ -13,6 +14,7 @@ DWORD WINAPI GetTickCount(void)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     // Wraps around after 49.7 days, as on Windows.
     return static_cast<DWORD>(rt->GetClock().TickMs());
 }
@@ -25,6 +27,7 @@ void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     if (lpSystemTime)
         Calendar::ToSystemTime(rt->GetClock().NowMs(), *lpSystemTime);
 }
@@ -37,6 +40,7 @@ void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     if (!lpSystemTime)
         return;
     // UTC = local time + bias.
@@ -53,6 +57,7 @@ void WINAPI GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime)
         SetLastError(ERROR_NOT_READY);
         return;
     }
+    WINSIM_API_CALL();
     if (lpSystemTimeAsFileTime)
         *lpSystemTimeAsFileTime = Calendar::MsToFileTime(rt->GetClock().NowMs());
 }
@@ -65,6 +70,7 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSyst
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpFileTime || !lpSystemTime)
     {
         SetLastError(ERROR_NOACCESS);
@@ -88,6 +94,7 @@ BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFi
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpSystemTime || !lpFileTime)
     {
         SetLastError(ERROR_NOACCESS);

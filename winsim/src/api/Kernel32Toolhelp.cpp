@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "modules/ModuleName.h"
 #include "modules/ProcessModules.h"
 #include "processes/ProcessTable.h"
@@ -80,6 +81,7 @@ HANDLE WINAPI CreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID)
         SetLastError(ERROR_NOT_READY);
         return INVALID_HANDLE_VALUE;
     }
+    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
     auto snapshot = std::make_shared<ToolhelpSnapshot>();
     ProcessTable table = ProcessTable::Of(*rt);
     if (dwFlags & TH32CS_SNAPPROCESS)
@@ -129,20 +131,24 @@ HANDLE WINAPI CreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID)
 
 BOOL WINAPI Process32First(HANDLE hSnapshot, LPPROCESSENTRY32 lppe)
 {
+    WINSIM_FAULT_POINT(FALSE);
     return NextEntry(hSnapshot, lppe, true, &ToolhelpSnapshot::processes, &ToolhelpSnapshot::nextProcess);
 }
 
 BOOL WINAPI Process32Next(HANDLE hSnapshot, LPPROCESSENTRY32 lppe)
 {
+    WINSIM_FAULT_POINT(FALSE);
     return NextEntry(hSnapshot, lppe, false, &ToolhelpSnapshot::processes, &ToolhelpSnapshot::nextProcess);
 }
 
 BOOL WINAPI Module32First(HANDLE hSnapshot, LPMODULEENTRY32 lpme)
 {
+    WINSIM_FAULT_POINT(FALSE);
     return NextEntry(hSnapshot, lpme, true, &ToolhelpSnapshot::modules, &ToolhelpSnapshot::nextModule);
 }
 
 BOOL WINAPI Module32Next(HANDLE hSnapshot, LPMODULEENTRY32 lpme)
 {
+    WINSIM_FAULT_POINT(FALSE);
     return NextEntry(hSnapshot, lpme, false, &ToolhelpSnapshot::modules, &ToolhelpSnapshot::nextModule);
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/NamedObject.h"
 #include "kernel/WaitEngine.h"
 #include "processes/ProcessObject.h"
@@ -77,6 +78,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     // Closing a pseudo handle does nothing and succeeds.
     if (hObject == kCurrentProcess)
         return TRUE;
@@ -99,6 +101,7 @@ DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
         SetLastError(ERROR_NOT_READY);
         return WAIT_FAILED;
     }
+    WINSIM_FAULT_POINT(WAIT_FAILED);
     return WaitFor(*rt, 1, &hHandle, FALSE, dwMilliseconds);
 }
 
@@ -110,6 +113,7 @@ DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL 
         SetLastError(ERROR_NOT_READY);
         return WAIT_FAILED;
     }
+    WINSIM_FAULT_POINT(WAIT_FAILED);
     if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS || !lpHandles)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

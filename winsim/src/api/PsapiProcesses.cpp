@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "modules/ModuleName.h"
 #include "modules/ProcessModules.h"
 #include "processes/ProcessObject.h"
@@ -67,6 +68,7 @@ BOOL WINAPI EnumProcesses(DWORD* lpidProcess, DWORD cb, LPDWORD lpcbNeeded)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpcbNeeded || (!lpidProcess && cb >= sizeof(DWORD)))
     {
         SetLastError(ERROR_NOACCESS);
@@ -93,6 +95,7 @@ BOOL WINAPI EnumProcessModules(HANDLE hProcess, HMODULE* lphModule, DWORD cb, LP
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     std::vector<ProcessModule> modules;
     if (!ModulesOf(*rt, hProcess, modules))
         return FALSE;
@@ -117,6 +120,7 @@ DWORD WINAPI GetModuleBaseNameA(HANDLE hProcess, HMODULE hModule, LPSTR lpBaseNa
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lpBaseName || nSize == 0)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -143,6 +147,7 @@ DWORD WINAPI GetModuleFileNameExA(HANDLE hProcess, HMODULE hModule, LPSTR lpFile
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lpFilename || nSize == 0)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

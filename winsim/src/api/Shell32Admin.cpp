@@ -1,5 +1,6 @@
 // SHELL32 IsUserAnAdmin: whether the machine's user is an administrator.
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "shlobj.h"
 
 using namespace winsim;
@@ -12,5 +13,6 @@ BOOL STDAPICALLTYPE IsUserAnAdmin(void)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_API_CALL();
     return rt->Identity().administrator ? TRUE : FALSE;
 }

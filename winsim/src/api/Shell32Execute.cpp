@@ -9,6 +9,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/PathResolver.h"
 #include "modules/ModuleName.h"
 #include "processes/ProcessLauncher.h"
@@ -60,6 +61,14 @@ Outcome Failed(uint32_t error)
     outcome.error = error;
     outcome.code = CodeOf(error);
     return outcome;
+}
+
+// ShellExecuteExA failing before it starts: hInstApp tells why, as on a real failure.
+BOOL FailedEx(SHELLEXECUTEINFOA* info, uint32_t error)
+{
+    if (info && info->cbSize == sizeof(SHELLEXECUTEINFOA))
+        info->hInstApp = reinterpret_cast<HINSTANCE>(CodeOf(error));
+    return FALSE;
 }
 
 bool IsProgram(const std::string& path)
@@ -120,6 +129,7 @@ HINSTANCE STDAPICALLTYPE ShellExecuteA(HWND /*hwnd*/, LPCSTR lpOperation, LPCSTR
         SetLastError(ERROR_NOT_READY);
         return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(SE_ERR_FNF));
     }
+    WINSIM_FAULT_POINT(reinterpret_cast<HINSTANCE>(CodeOf(winsimFault)));
     const Outcome outcome = Execute(*rt, lpOperation, lpFile, lpParameters, lpDirectory);
     if (outcome.error != ERROR_SUCCESS)
         SetLastError(outcome.error);
@@ -134,6 +144,7 @@ BOOL STDAPICALLTYPE ShellExecuteExA(SHELLEXECUTEINFOA* pExecInfo)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FailedEx(pExecInfo, winsimFault));
     if (!pExecInfo || pExecInfo->cbSize != sizeof(SHELLEXECUTEINFOA))
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -3,6 +3,7 @@
 // process it belongs to, as a thread sees only its own queue's focus.
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "processes/ProcessTable.h"
 #include "user/WindowTable.h"
 #include "windows.h"
@@ -32,6 +33,7 @@ HWND WINAPI GetForegroundWindow(void)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_API_CALL();
     ProcessTable::Of(*rt).PruneWindows();
     return ToHwnd(WindowTable(rt->GetMachine().GetStore()).Foreground());
 }
@@ -44,6 +46,7 @@ BOOL WINAPI SetForegroundWindow(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     ProcessTable::Of(*rt).PruneWindows();
@@ -72,6 +75,7 @@ HWND WINAPI GetFocus(void)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_API_CALL();
     ProcessTable::Of(*rt).PruneWindows();
     WindowTable windows(rt->GetMachine().GetStore());
     WindowRow row;
@@ -88,6 +92,7 @@ HWND WINAPI SetFocus(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     ProcessTable::Of(*rt).PruneWindows();

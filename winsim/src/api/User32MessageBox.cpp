@@ -4,6 +4,7 @@
 // language of MessageBoxExA only changes the button captions, which nobody reads here.
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "messagebox/MessageBoxAnswers.h"
 #include "messagebox/MessageBoxStyle.h"
 #include "windows.h"
@@ -44,6 +45,7 @@ int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType,
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!MessageBoxStyle::Valid(uType))
     {
         SetLastError(ERROR_INVALID_MSGBOX_STYLE);
@@ -70,5 +72,6 @@ int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType,
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 {
+    WINSIM_FAULT_POINT(0);
     return MessageBoxExA(hWnd, lpText, lpCaption, uType, 0);
 }

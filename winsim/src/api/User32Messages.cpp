@@ -9,6 +9,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "processes/ProcessTable.h"
 #include "user/WindowTable.h"
 #include "windows.h"
@@ -76,6 +77,7 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     // Broadcasts reach windows with procedures of their own; here there are none.
     if (hWnd == HWND_BROADCAST)
         return TRUE;
@@ -97,6 +99,7 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_API_CALL();
     if (hWnd == HWND_BROADCAST)
         return 0;
     LRESULT result = 0;

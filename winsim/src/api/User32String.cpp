@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "resources/CodePage.h"
 #include "resources/ModuleResources.h"
 #include "resources/ResourceLanguages.h"
@@ -21,6 +22,7 @@ int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBuf
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lpBuffer || cchBufferMax <= 0)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

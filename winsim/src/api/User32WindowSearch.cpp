@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/NameCase.h"
 #include "processes/ProcessTable.h"
 #include "user/WindowTable.h"
@@ -29,6 +30,7 @@ BOOL WINAPI EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpEnumFunc)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -42,6 +44,7 @@ BOOL WINAPI EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam)
         WindowRow still;
         if (!windows.Find(window.hwnd, still))
             continue;
+        FaultPoint::Callback programCode;
         if (!lpEnumFunc(reinterpret_cast<HWND>(static_cast<uintptr_t>(window.hwnd)), lParam))
             return FALSE;
     }
@@ -56,6 +59,7 @@ HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     // A class given as an atom is known by its number ("#32770").
     std::string className;
     if (lpClassName)

@@ -8,6 +8,7 @@
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "kernel/CurrentThread.h"
 #include "processes/ProcessTable.h"
 #include "user/WindowTable.h"
@@ -77,6 +78,7 @@ HWND WINAPI CreateWindowExA(DWORD /*dwExStyle*/, LPCSTR lpClassName, LPCSTR lpWi
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     if (!lpClassName || (reinterpret_cast<uintptr_t>(lpClassName) >> 16 != 0 && !*lpClassName))
     {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -127,6 +129,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;
@@ -152,6 +155,7 @@ BOOL WINAPI IsWindow(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_API_CALL();
     WindowRow row;
     return Lookup(*rt, hWnd, row) ? TRUE : FALSE;
 }
@@ -164,6 +168,7 @@ BOOL WINAPI IsWindowVisible(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_API_CALL();
     // Visible only when it and every window it lies in are.
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
@@ -187,6 +192,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_API_CALL();
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;
@@ -217,6 +223,7 @@ HWND WINAPI GetParent(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return nullptr;
     }
+    WINSIM_FAULT_POINT(nullptr);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return nullptr;
@@ -234,6 +241,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
     {
@@ -252,6 +260,7 @@ int WINAPI GetWindowTextLengthA(HWND hWnd)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     WindowRow row;
     return Lookup(*rt, hWnd, row) ? static_cast<int>(row.title.size()) : 0;
 }
@@ -264,6 +273,7 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;
@@ -284,6 +294,7 @@ int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return 0;
@@ -303,6 +314,7 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId)
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Runtime.h"
+#include "faults/FaultPoint.h"
 #include "files/PathArgument.h"
 #include "images/ImageDescriptor.h"
 #include "modules/LoadedModules.h"
@@ -87,6 +88,7 @@ DWORD APIENTRY GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle
         SetLastError(ERROR_NOT_READY);
         return 0;
     }
+    WINSIM_FAULT_POINT(0);
     if (!lptstrFilename)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -110,6 +112,7 @@ BOOL APIENTRY GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD /*dwHandle*/, DWO
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!lpData)
     {
         SetLastError(ERROR_INVALID_DATA);
@@ -143,6 +146,7 @@ BOOL APIENTRY VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuff
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    WINSIM_FAULT_POINT(FALSE);
     if (!pBlock || !lplpBuffer)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -59,7 +59,14 @@ bool AttachFromEnvironment(std::string& error)
     std::vector<std::string> answers;
     if (!MessageBoxAnswers::ReadEnvironment(answers, error))
         return false;
-    return Attach(options, error) && SetMessageBoxAnswers(answers, error);
+    const char* faults = std::getenv(kEnvFaults);
+    const std::string plan = faults ? faults : "";
+    if (!CheckFaultPlan(plan, error))
+    {
+        error = std::string(kEnvFaults) + ": " + error;
+        return false;
+    }
+    return Attach(options, error) && SetMessageBoxAnswers(answers, error) && SetFaultPlan(plan, error);
 }
 
 bool IsAttached()
@@ -69,6 +76,7 @@ bool IsAttached()
 
 void Detach(uint32_t exitCode)
 {
+    ClearFaultPlan();
     Runtime::Detach(exitCode);
 }
 

@@ -23,10 +23,11 @@ std::mutex g_mutex;
 // Host pid -> wait status once reaped (-1 while it runs).
 std::map<pid_t, int> g_children;
 
+// A fault plan is for the process `winsim run` started only: its children do not inherit it.
 bool IsOurs(const std::string& setting)
 {
     for (const char* name :
-         {kEnvMachine, kEnvImage, kEnvCommandLine, kEnvTime, kEnvParentPid, kEnvPid, kEnvCurrentDirectory})
+         {kEnvMachine, kEnvImage, kEnvCommandLine, kEnvTime, kEnvParentPid, kEnvPid, kEnvCurrentDirectory, kEnvFaults})
     {
         const size_t length = std::strlen(name);
         if (setting.compare(0, length, name) == 0 && setting.size() > length && setting[length] == '=')
