@@ -15,22 +15,6 @@ namespace
 // How long the control panel may take to go away once its process was stopped.
 const DWORD kWindowGoneMaxMs = 10000;
 
-struct TitleSearch
-{
-    std::string csTitle;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindowsContaining(HWND hWnd, LPARAM lParam)
-{
-    auto* pSearch = reinterpret_cast<TitleSearch*>(lParam);
-    char szText[MAX_PATH] = {0};
-    GetWindowTextA(hWnd, szText, MAX_PATH);
-    if (FindNoCase(szText, pSearch->csTitle) != std::string::npos)
-        pSearch->found.push_back(hWnd);
-    return TRUE;
-}
-
 } // namespace
 
 void CSetupApp::GetWindowTitle(char* pszTitleString)
@@ -46,15 +30,9 @@ void CSetupApp::CloseMMSYSWindow()
     CTraceScope trace("CSetupApp::CloseMMSYSWindow");
     char szTitle[MAX_PATH] = {0};
     GetWindowTitle(szTitle);
-    TitleSearch search;
-    search.csTitle = szTitle;
-    // An empty title is contained in every window title.
-    if (search.csTitle.empty())
-        return;
-    EnumWindows(CollectWindowsContaining, reinterpret_cast<LPARAM>(&search));
 
     KDeviceApi* pApi = GetDeviceApi();
-    for (HWND hWnd : search.found)
+    for (HWND hWnd : FindTopLevelWindows(szTitle, TRUE))
     {
         DWORD dwPid = 0;
         GetWindowThreadProcessId(hWnd, &dwPid);

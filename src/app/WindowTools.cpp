@@ -1,8 +1,39 @@
 #include "WindowTools.h"
 
+#include "platform/StringUtil.h"
+
 namespace
 {
+
 const DWORD kPollMs = 100;
+
+struct TitleSearch
+{
+    std::string csTitle;
+    BOOL bContains;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectMatchingWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<TitleSearch*>(lParam);
+    char szText[MAX_PATH] = {0};
+    GetWindowTextA(hWnd, szText, MAX_PATH);
+    bool bMatch = pSearch->bContains ? FindNoCase(szText, pSearch->csTitle) != std::string::npos
+                                     : EqualsNoCase(szText, pSearch->csTitle);
+    if (bMatch)
+        pSearch->found.push_back(hWnd);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> FindTopLevelWindows(const std::string& csTitle, BOOL bContains)
+{
+    TitleSearch search{csTitle, bContains, {}};
+    if (!csTitle.empty())
+        EnumWindows(CollectMatchingWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string LoadModuleString(const char* pszModule, UINT uID, const char* pszFallback)

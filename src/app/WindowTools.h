@@ -2,11 +2,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
 // String uID of a system module (loaded as a library for the call), or the fallback.
 std::string LoadModuleString(const char* pszModule, UINT uID, const char* pszFallback);
+
+// Top-level windows whose title equals (bContains FALSE) or contains (TRUE) the text, ignoring case, in
+// the order the platform enumerates them. An empty text matches nothing.
+std::vector<HWND> FindTopLevelWindows(const std::string& csTitle, BOOL bContains);
 
 // Waits until a window no longer exists, at most dwMaxMs, then gives the focus back to hFocus if that
 // window still exists. True if the window went away in time.

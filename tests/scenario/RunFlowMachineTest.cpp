@@ -1,59 +1,15 @@
 // The program's run on machines whose profile scripts other programs and the user.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
-#include "FileText.h"
-#include "TestMachine.h"
+#include "SetupRunFixture.h"
 #include "platform/StringUtil.h"
 
 namespace
 {
 
-// A machine from a derived profile, the package under C:\DRIVERS, and `winsim run` for the program.
-class RunFlowMachineTest : public TestMachine
+class RunFlowMachineTest : public SetupRunFixture
 {
 protected:
-    void SetUp() override
-    {
-        const char* bin = std::getenv("WINSIM_BIN");
-        if (!bin || !*bin)
-            GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
-        m_bin = bin;
-        TestMachine::SetUp();
-        ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS", nullptr));
-        ASSERT_TRUE(
-            WriteWholeFile("C:\\DRIVERS\\Setup.exe", "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\nMachine=x86\r\n"));
-    }
-
-    int Run(const std::string& args)
-    {
-        return Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' -- 'C:\\DRIVERS\\Setup.exe' " + args);
-    }
-
-    std::string Screen()
-    {
-        std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' screen '" + MachineDir() + "' 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
-    }
-
-    static int Shell(const std::string& command)
-    {
-        int status = std::system((command + " >/dev/null 2>&1").c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
     // Whether a process with this file name is running on the machine (process snapshot).
     static bool IsRunning(const char* pszExe)
     {
@@ -68,8 +24,6 @@ protected:
         CloseHandle(hSnapshot);
         return bFound;
     }
-
-    std::string m_bin;
 };
 
 class StopProcessTest : public RunFlowMachineTest
@@ -162,6 +116,24 @@ TEST_F(NonAdministratorVistaTest, SixtyFourBitSystemsSkipTheTest)
 {
     EXPECT_EQ(1, Run("-S"));
     EXPECT_EQ(std::string::npos, Screen().find("Administrative privileges"));
+}
+
+class WithoutCfgMgrTest : public RunFlowMachineTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string path = DeriveProfile("xp-sp2", "run-no-cfgmgr", "[Modules]\nCFGMGR32.DLL=absent\n");
+        return path.c_str();
+    }
+};
+
+TEST_F(WithoutCfgMgrTest, ProgramRunsOnWithoutTheConfigurationManager)
+{
+    EXPECT_EQ(1, Run("-U -L"));
+    EXPECT_NE(
+        std::string::npos,
+        Read("C:\\DRIVERS\\NORVALIS_UNINSTALL.LOG").find("EXIT:  CSetupApp::RunSetupApp : m_SetupParms.nRetVal = 1"));
 }
 
 } // namespace

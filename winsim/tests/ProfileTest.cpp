@@ -45,6 +45,7 @@ TEST(Profile, ShippedProfilesMakeMachinesWithTheirIdentity)
         const char* windows;
     } cases[] = {{"xp-sp2", 2, 5, 1, "x86", "C:\\WINDOWS"},
                  {"vista-x64", 2, 6, 0, "x64", "C:\\Windows"},
+                 {"win2k-sp4", 2, 5, 0, "x86", "C:\\WINNT"},
                  {"win98se", 1, 4, 10, "x86", "C:\\WINDOWS"}};
     for (const Expected& expected : cases)
     {

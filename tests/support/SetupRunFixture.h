@@ -1,0 +1,68 @@
+// Scenario fixture: a machine with the setup program's image under C:\DRIVERS, run through `winsim run`
+// as a user would run it. Skipped where the winsim command is not known (ctest sets WINSIM_BIN).
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FileText.h"
+#include "TestMachine.h"
+
+class SetupRunFixture : public TestMachine
+{
+protected:
+    void SetUp() override
+    {
+        const char* bin = std::getenv("WINSIM_BIN");
+        if (!bin || !*bin)
+            GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
+        m_bin = bin;
+        TestMachine::SetUp();
+        ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS", nullptr));
+        ASSERT_TRUE(WriteImage("C:\\DRIVERS\\Setup.exe", "exe", "setup"));
+    }
+
+    static bool WriteImage(const std::string& path, const char* kind, const char* program)
+    {
+        return WriteWholeFile(path, std::string("WINSIM-IMAGE 1\r\nKind=") + kind + "\r\nProgram=" + program +
+                                        "\r\nMachine=x86\r\nFileVersion=4.0.17.1\r\n");
+    }
+
+    // Runs C:\DRIVERS\Setup.exe with the arguments; returns its exit code.
+    int Run(const std::string& args)
+    {
+        return Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' -- 'C:\\DRIVERS\\Setup.exe' " + args);
+    }
+
+    // What `winsim screen` prints for the machine.
+    std::string Screen()
+    {
+        std::string out;
+        FILE* pipe = popen(("'" + m_bin + "/winsim' screen '" + MachineDir() + "' 2>&1").c_str(), "r");
+        if (!pipe)
+            return out;
+        char buffer[512];
+        while (fgets(buffer, sizeof(buffer), pipe))
+            out += buffer;
+        pclose(pipe);
+        return out;
+    }
+
+    static int Shell(const std::string& command)
+    {
+        int status = std::system((command + " >/dev/null 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static std::string Read(const std::string& path)
+    {
+        std::string content;
+        ReadWholeFile(path, content);
+        return content;
+    }
+
+    std::string m_bin;
+};
