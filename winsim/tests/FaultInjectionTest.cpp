@@ -45,7 +45,8 @@ TEST_F(FaultInjectionTest, OnlyTheNthCallFailsAndIsJournalled)
         EXPECT_NE(INVALID_HANDLE_VALUE, file) << "call " << call << " error " << GetLastError();
         CloseHandle(file);
     }
-    EXPECT_EQ(std::vector<std::string>{"CreateFileA|call 3 -> error 5 (ERROR_ACCESS_DENIED)"}, Journal("fault", "fail"));
+    EXPECT_EQ(std::vector<std::string>{"CreateFileA|call 3 -> error 5 (ERROR_ACCESS_DENIED)"},
+              Journal("fault", "fail"));
 }
 
 TEST_F(FaultInjectionTest, EveryCallFailsAndOtherFunctionsGoOn)
@@ -62,6 +63,7 @@ TEST_F(FaultInjectionTest, EveryCallFailsAndOtherFunctionsGoOn)
 
 TEST_F(FaultInjectionTest, ANumberedCallComesBeforeEveryCallAndNothingIsChanged)
 {
+    const size_t made = Journal("file", "mkdir").size();
     Plan("CreateDirectoryA:*=ERROR_WRITE_PROTECT CreateDirectoryA:2=0x70");
     const std::string folder = ScratchFolder() + "\\new";
     const DWORD expected[] = {ERROR_WRITE_PROTECT, ERROR_DISK_FULL, ERROR_WRITE_PROTECT};
@@ -71,8 +73,7 @@ TEST_F(FaultInjectionTest, ANumberedCallComesBeforeEveryCallAndNothingIsChanged)
         EXPECT_EQ(error, GetLastError());
     }
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
-    EXPECT_TRUE(Journal("file", "mkdir").empty() ||
-                Journal("file", "mkdir") == std::vector<std::string>{ScratchFolder()}); // the fixture's own
+    EXPECT_EQ(made, Journal("file", "mkdir").size());
 }
 
 TEST_F(FaultInjectionTest, RegistryFunctionsReturnTheErrorAndLeaveTheLastErrorAlone)
@@ -150,8 +151,8 @@ BOOL CALLBACK LengthOfEach(HWND window, LPARAM lParam)
 
 TEST_F(FaultInjectionTest, CallsFromACallbackAreTheProgramsOwn)
 {
-    HWND window = CreateWindowExA(0, "FaultTest", "Title", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window =
+        CreateWindowExA(0, "FaultTest", "Title", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, window);
     Plan("GetWindowTextLengthA");
     std::vector<std::pair<int, DWORD>> results;
@@ -176,8 +177,7 @@ TEST_F(FaultInjectionTest, CallsOfSeveralThreadsAreCountedOnce)
         }
         return DWORD{0};
     };
-    HANDLE threads[] = {kernel_test::StartThread(body), kernel_test::StartThread(body),
-                        kernel_test::StartThread(body)};
+    HANDLE threads[] = {kernel_test::StartThread(body), kernel_test::StartThread(body), kernel_test::StartThread(body)};
     for (HANDLE thread : threads)
         ASSERT_NE(nullptr, thread);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(3, threads, TRUE, INFINITE));

@@ -22,6 +22,7 @@ struct NamedError
     }
 // The codes of winerror.h; a code missing here can still be given as a number.
 constexpr NamedError kErrors[] = {
+    WINSIM_ERROR(ERROR_SUCCESS),
     WINSIM_ERROR(ERROR_INVALID_FUNCTION),
     WINSIM_ERROR(ERROR_FILE_NOT_FOUND),
     WINSIM_ERROR(ERROR_PATH_NOT_FOUND),

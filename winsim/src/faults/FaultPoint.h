@@ -5,7 +5,8 @@
 //     WINSIM_API_CALL();                           // cannot fail: only counted
 //
 // The failure value may use winsimFault, the error. Only the program's own calls count: a call an API
-// function makes to another (MessageBoxA to MessageBoxExA) is neither counted nor failed.
+// function makes to another (MessageBoxA to MessageBoxExA) is neither counted nor failed. A function that
+// cannot fail is also listed in FaultRules.cpp, so that plans refuse it (FaultHookTest checks both).
 #pragma once
 
 #include <cstdint>
