@@ -23,7 +23,7 @@ bool IsNamed(LPCSTR lpName)
 }
 
 // Creates the named object or opens the existing one (ERROR_ALREADY_EXISTS).
-HANDLE CreateNamed(Runtime& rt, LPCSTR lpName, const NamedObjectSpec& spec)
+HANDLE CreateNamed(Runtime& rt, LPCSTR lpName, const NamedObjectSpec& objectSpec)
 {
     std::string name;
     uint32_t error = ERROR_SUCCESS;
@@ -33,7 +33,7 @@ HANDLE CreateNamed(Runtime& rt, LPCSTR lpName, const NamedObjectSpec& spec)
         return nullptr;
     }
     bool existed = false;
-    auto object = NamedObjectTable(rt).Create(name, spec, existed, error);
+    auto object = NamedObjectTable(rt).Create(name, objectSpec, existed, error);
     if (!object)
     {
         SetLastError(error);
@@ -112,11 +112,11 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, BOOL bMa
     if (!IsNamed(lpName))
         return CreateLocal(*rt,
                            std::make_shared<LocalEvent>(rt->GetClock(), bManualReset != FALSE, bInitialState != FALSE));
-    NamedObjectSpec spec;
-    spec.kind = NamedKind::Event;
-    spec.manualReset = bManualReset != FALSE;
-    spec.state = bInitialState ? 1 : 0;
-    return CreateNamed(*rt, lpName, spec);
+    NamedObjectSpec objectSpec;
+    objectSpec.kind = NamedKind::Event;
+    objectSpec.manualReset = bManualReset != FALSE;
+    objectSpec.state = bInitialState ? 1 : 0;
+    return CreateNamed(*rt, lpName, objectSpec);
 }
 
 HANDLE WINAPI OpenEventA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)
@@ -172,11 +172,11 @@ HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*lpSemaphoreAttributes*/, 
     }
     if (!IsNamed(lpName))
         return CreateLocal(*rt, std::make_shared<LocalSemaphore>(rt->GetClock(), lInitialCount, lMaximumCount));
-    NamedObjectSpec spec;
-    spec.kind = NamedKind::Semaphore;
-    spec.state = lInitialCount;
-    spec.maxCount = lMaximumCount;
-    return CreateNamed(*rt, lpName, spec);
+    NamedObjectSpec objectSpec;
+    objectSpec.kind = NamedKind::Semaphore;
+    objectSpec.state = lInitialCount;
+    objectSpec.maxCount = lMaximumCount;
+    return CreateNamed(*rt, lpName, objectSpec);
 }
 
 HANDLE WINAPI OpenSemaphoreA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)
@@ -228,11 +228,11 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL bIn
             rt->GetClock().Update([&] { mutex->Acquire(tid); });
         return CreateLocal(*rt, mutex);
     }
-    NamedObjectSpec spec;
-    spec.kind = NamedKind::Mutex;
+    NamedObjectSpec objectSpec;
+    objectSpec.kind = NamedKind::Mutex;
     // Only a mutex this call makes starts owned; an existing one is just opened.
-    spec.ownerTid = bInitialOwner ? tid : 0;
-    return CreateNamed(*rt, lpName, spec);
+    objectSpec.ownerTid = bInitialOwner ? tid : 0;
+    return CreateNamed(*rt, lpName, objectSpec);
 }
 
 HANDLE WINAPI OpenMutexA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)

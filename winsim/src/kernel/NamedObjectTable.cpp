@@ -68,7 +68,7 @@ bool NamedObjectTable::NormalizeName(const MachineIdentity& identity, const std:
     return true;
 }
 
-std::shared_ptr<NamedObject> NamedObjectTable::Create(const std::string& name, const NamedObjectSpec& spec,
+std::shared_ptr<NamedObject> NamedObjectTable::Create(const std::string& name, const NamedObjectSpec& objectSpec,
                                                       bool& existed, uint32_t& error)
 {
     Store& store = m_rt.GetMachine().GetStore();
@@ -86,7 +86,7 @@ std::shared_ptr<NamedObject> NamedObjectTable::Create(const std::string& name, c
         find.Bind(1, name);
         if (find.Step())
         {
-            if (find.Int(0) != static_cast<int>(spec.kind))
+            if (find.Int(0) != static_cast<int>(objectSpec.kind))
             {
                 error = ERROR_INVALID_HANDLE;
                 failed = true;
@@ -102,31 +102,31 @@ std::shared_ptr<NamedObject> NamedObjectTable::Create(const std::string& name, c
     }
     if (!existed)
     {
-        bool owned = spec.kind == NamedKind::Mutex && spec.ownerTid != 0;
+        bool owned = objectSpec.kind == NamedKind::Mutex && objectSpec.ownerTid != 0;
         Statement insert = store.Prepare(
             "INSERT INTO named_objects(name, kind, manual_reset, state, max_count, owner_pid, owner_tid, recursion) "
             "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
         insert.Bind(1, name)
-            .Bind(2, static_cast<int>(spec.kind))
-            .Bind(3, spec.manualReset ? 1 : 0)
-            .Bind(4, spec.state)
-            .Bind(5, spec.maxCount)
+            .Bind(2, static_cast<int>(objectSpec.kind))
+            .Bind(3, objectSpec.manualReset ? 1 : 0)
+            .Bind(4, objectSpec.state)
+            .Bind(5, objectSpec.maxCount)
             .Bind(6, owned ? m_rt.Pid() : 0)
-            .Bind(7, owned ? spec.ownerTid : 0)
+            .Bind(7, owned ? objectSpec.ownerTid : 0)
             .Bind(8, owned ? 1 : 0);
         if (!insert.Run())
         {
             error = ERROR_BUSY;
             return nullptr;
         }
-        Journal::Record("object", "create", name, KindName(spec.kind));
+        Journal::Record("object", "create", name, KindName(objectSpec.kind));
     }
     if (!AddReference(name) || !txn.Commit())
     {
         error = ERROR_BUSY;
         return nullptr;
     }
-    return std::make_shared<NamedObject>(m_rt, name, spec.kind);
+    return std::make_shared<NamedObject>(m_rt, name, objectSpec.kind);
 }
 
 std::shared_ptr<NamedObject> NamedObjectTable::Open(const std::string& name, NamedKind kind, uint32_t& error)

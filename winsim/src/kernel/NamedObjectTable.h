@@ -46,7 +46,7 @@ public:
 
     // Makes the object, or opens the one of that name (`existed`); a name of another kind fails with
     // ERROR_INVALID_HANDLE. Opening an existing mutex never takes ownership.
-    std::shared_ptr<NamedObject> Create(const std::string& name, const NamedObjectSpec& spec, bool& existed,
+    std::shared_ptr<NamedObject> Create(const std::string& name, const NamedObjectSpec& objectSpec, bool& existed,
                                         uint32_t& error);
     // ERROR_FILE_NOT_FOUND when there is no such name, ERROR_INVALID_HANDLE when it is of another kind.
     std::shared_ptr<NamedObject> Open(const std::string& name, NamedKind kind, uint32_t& error);

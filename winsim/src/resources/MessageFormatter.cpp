@@ -53,7 +53,7 @@ bool MessageFormatter::Argument(unsigned number, uintptr_t& value)
 std::string MessageFormatter::Apply(const std::string& format, uintptr_t value)
 {
     // Length modifiers are Windows' (I64, l, h, ...); the value's size follows I64/ll only.
-    std::string spec = "%";
+    std::string conversionText = "%";
     bool wide = false;
     char conversion = format.empty() ? 's' : format.back();
     for (size_t i = 0; i + 1 < format.size(); ++i)
@@ -67,34 +67,34 @@ std::string MessageFormatter::Apply(const std::string& format, uintptr_t value)
         else if (c == 'I' && format.compare(i, 3, "I32") == 0)
             i += 2;
         else if (c != 'l' && c != 'h' && c != 'w')
-            spec += c; // flags, width and precision: Supported() let nothing else through
+            conversionText += c; // flags, width and precision: Supported() let nothing else through
     }
     // A plain %s insert is copied whole however long it is.
-    if (conversion == 's' && spec == "%")
+    if (conversion == 's' && conversionText == "%")
         return value ? reinterpret_cast<const char*>(value) : "(null)";
     char buffer[512];
     switch (conversion)
     {
     case 's':
-        std::snprintf(buffer, sizeof(buffer), (spec + "s").c_str(),
+        std::snprintf(buffer, sizeof(buffer), (conversionText + "s").c_str(),
                       value ? reinterpret_cast<const char*>(value) : "(null)");
         break;
     case 'c':
-        std::snprintf(buffer, sizeof(buffer), (spec + "c").c_str(), static_cast<int>(value & 0xFF));
+        std::snprintf(buffer, sizeof(buffer), (conversionText + "c").c_str(), static_cast<int>(value & 0xFF));
         break;
     case 'd':
     case 'i':
         if (wide)
-            std::snprintf(buffer, sizeof(buffer), (spec + "lld").c_str(), static_cast<long long>(value));
+            std::snprintf(buffer, sizeof(buffer), (conversionText + "lld").c_str(), static_cast<long long>(value));
         else
-            std::snprintf(buffer, sizeof(buffer), (spec + "d").c_str(), static_cast<int32_t>(value));
+            std::snprintf(buffer, sizeof(buffer), (conversionText + "d").c_str(), static_cast<int32_t>(value));
         break;
     default: // u, x, X, o
         if (wide)
-            std::snprintf(buffer, sizeof(buffer), (spec + "ll" + conversion).c_str(),
+            std::snprintf(buffer, sizeof(buffer), (conversionText + "ll" + conversion).c_str(),
                           static_cast<unsigned long long>(value));
         else
-            std::snprintf(buffer, sizeof(buffer), (spec + conversion).c_str(), static_cast<uint32_t>(value));
+            std::snprintf(buffer, sizeof(buffer), (conversionText + conversion).c_str(), static_cast<uint32_t>(value));
         break;
     }
     return buffer;

@@ -60,9 +60,9 @@ uint32_t WindowTable::NextHandle()
     return handle;
 }
 
-uint32_t WindowTable::Create(const WindowRow& spec)
+uint32_t WindowTable::Create(const WindowRow& search)
 {
-    WindowRow window = spec;
+    WindowRow window = search;
     window.hwnd = NextHandle();
     if (window.IsTopLevel())
     {

@@ -35,9 +35,9 @@ class WindowTable
 public:
     explicit WindowTable(Store& store) : m_store(store) {}
 
-    // Makes a window from `spec` (hwnd and z are given here): a new top-level window goes on top, and a
+    // Makes a window from `search` (hwnd and z are given here): a new top-level window goes on top, and a
     // visible one becomes the foreground and focus window, as a newly shown window is activated. 0 on failure.
-    uint32_t Create(const WindowRow& spec);
+    uint32_t Create(const WindowRow& search);
     bool Find(uint32_t hwnd, WindowRow& row);
     // Destroys a window with its child windows and the windows it owns; returns every handle destroyed.
     std::vector<uint32_t> Destroy(uint32_t hwnd);
