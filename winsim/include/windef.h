@@ -53,6 +53,7 @@ typedef LONG* PLONG;
 typedef LONG* LPLONG;
 typedef ULONG* PULONG;
 typedef UINT* PUINT;
+typedef int* PINT;
 typedef void* PVOID;
 typedef void* LPVOID;
 typedef const void* LPCVOID;

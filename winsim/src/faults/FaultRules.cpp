@@ -40,6 +40,8 @@ constexpr const char* kCannotFail[] = {
     "IsWindowVisible",
     "SendMessageA",
     "SetLastError",
+    "SetupCloseInfFile",
+    "SetupTermDefaultQueueCallback",
     "ShowWindow",
     "Sleep",
 };
