@@ -85,13 +85,7 @@ LONG ApplyDacl(RegistryHandles& handles, const KeyRef& key, const SecurityDescri
 
 BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescriptor, DWORD dwRevision)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -116,13 +110,7 @@ BOOL WINAPI InitializeSecurityDescriptor(PSECURITY_DESCRIPTOR pSecurityDescripto
 BOOL WINAPI SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR pSecurityDescriptor, BOOL bDaclPresent, PACL pDacl,
                                       BOOL bDaclDefaulted)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
@@ -161,13 +149,7 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthor
                                      DWORD nSubAuthority3, DWORD nSubAuthority4, DWORD nSubAuthority5,
                                      DWORD nSubAuthority6, DWORD nSubAuthority7, PSID* pSid)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (Unsupported(*rt))
     {
         SetLastError(ERROR_CALL_NOT_IMPLEMENTED);

@@ -90,13 +90,7 @@ bool Search(Runtime& rt, const WinPath& folder, const std::string& mask, std::ve
 
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_HANDLE_VALUE;
-    }
-    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
     if (!lpFileName || !lpFindFileData)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -154,13 +148,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto search = std::dynamic_pointer_cast<FindObject>(rt->Handles().Lookup(hFindFile, ObjectKind::FindFile));
     if (!search)
     {
@@ -182,13 +170,7 @@ BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData)
 
 BOOL WINAPI FindClose(HANDLE hFindFile)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (!rt->Handles().Lookup(hFindFile, ObjectKind::FindFile) || !rt->Handles().Close(hFindFile))
     {
         SetLastError(ERROR_INVALID_HANDLE);

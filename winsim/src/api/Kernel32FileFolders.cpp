@@ -91,13 +91,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName)
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    WINSIM_FAULT_POINT(INVALID_FILE_ATTRIBUTES);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_FILE_ATTRIBUTES);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return INVALID_FILE_ATTRIBUTES;

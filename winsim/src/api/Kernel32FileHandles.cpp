@@ -29,13 +29,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE /*hTemplateFile*/)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_HANDLE_VALUE;
-    }
-    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -62,13 +56,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPVOID lpOverlapped)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
     auto file = FileOf(*rt, hFile);
@@ -100,13 +88,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPVOID lpOverlapped)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
     auto file = FileOf(*rt, hFile);
@@ -136,13 +118,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_SET_FILE_POINTER;
-    }
-    WINSIM_FAULT_POINT(INVALID_SET_FILE_POINTER);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_SET_FILE_POINTER);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return INVALID_SET_FILE_POINTER;
@@ -175,13 +151,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 
 BOOL WINAPI SetEndOfFile(HANDLE hFile)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
@@ -196,13 +166,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile)
 
 DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_FILE_SIZE;
-    }
-    WINSIM_FAULT_POINT(INVALID_FILE_SIZE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_FILE_SIZE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return INVALID_FILE_SIZE;
@@ -223,13 +187,7 @@ DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
 
 BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
@@ -245,13 +203,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                         LPFILETIME lpLastWriteTime)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;

@@ -84,37 +84,19 @@ bool ShortForm(Runtime& rt, const std::string& text, std::string& result)
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     return ApiBuffers::CopyPath(rt->Identity().windowsDir, lpBuffer, uSize);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     return ApiBuffers::CopyPath(rt->Identity().systemDir, lpBuffer, uSize);
 }
 
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     std::string temp = rt->Identity().tempDir;
     if (temp.empty() || temp.back() != '\\')
         temp += '\\';
@@ -123,25 +105,13 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer)
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     return ApiBuffers::CopyPath(CurrentDirectory::Get(*rt), lpBuffer, nBufferLength);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpPathName, target))
         return FALSE;
@@ -161,13 +131,7 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName)
 
 DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     if (!lpFileName)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -189,13 +153,7 @@ DWORD WINAPI GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBu
 
 DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD cchBuffer)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     if (!lpszLongPath || !*lpszLongPath)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -137,13 +137,7 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefau
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     // All three NULL flushes the profile cache, which winsim does not keep; Windows then returns FALSE.
     if (!lpAppName)
     {
@@ -180,13 +174,7 @@ DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
 
 BOOL WINAPI WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpString, LPCSTR lpFileName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (!lpAppName)
     {
         if (lpString)

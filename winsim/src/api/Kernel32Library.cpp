@@ -49,13 +49,7 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags)
 
 BOOL WINAPI FreeLibrary(HMODULE hLibModule)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
     ModuleLoader loader(*rt, LoadedModules::Of(*rt));
     return loader.Free(reinterpret_cast<uintptr_t>(hLibModule)) ? TRUE : FALSE;
@@ -63,13 +57,7 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule)
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     std::lock_guard<std::recursive_mutex> lock(LoadedModules::Lock());
     ModuleLoader loader(*rt, LoadedModules::Of(*rt));
     return reinterpret_cast<FARPROC>(loader.Procedure(reinterpret_cast<uintptr_t>(hModule), lpProcName));

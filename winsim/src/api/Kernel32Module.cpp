@@ -36,13 +36,7 @@ bool NamesImage(const std::string& imagePath, const std::string& name)
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (!lpModuleName)
         return ImageModule();
     const std::string name = ModuleName::Complete(lpModuleName);
@@ -66,13 +60,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName)
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     std::string path = rt->ImagePath();
     if (hModule && hModule != ImageModule())
     {

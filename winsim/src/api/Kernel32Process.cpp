@@ -46,13 +46,7 @@ LPSTR WINAPI GetCommandLineA(void)
 
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR lpName, LPSTR lpBuffer, DWORD nSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     std::string value;
     if (!lpName || !MachineEnvironment::Lookup(rt->Identity(), lpName, value))
     {

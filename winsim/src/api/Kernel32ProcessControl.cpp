@@ -26,13 +26,7 @@ BOOL Fail(DWORD error)
 
 HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL /*bInheritHandle*/, DWORD dwProcessId)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     // A process that has ended is gone from the system's process list, as an id never used is.
     ProcessTable table = ProcessTable::Of(*rt);
     ProcessRow row;
@@ -99,13 +93,7 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode)
 
 DWORD WINAPI GetProcessId(HANDLE Process)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     auto process = ProcessObject::FromHandle(*rt, Process);
     if (!process)
     {

@@ -16,13 +16,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
                            DWORD /*dwCreationFlags*/, LPVOID /*lpEnvironment*/, LPCSTR lpCurrentDirectory,
                            LPSTARTUPINFOA lpStartupInfo, LPPROCESS_INFORMATION lpProcessInformation)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     // Windows reads both structures before anything else; without them it faults.
     if (!lpStartupInfo || !lpProcessInformation)
     {

@@ -48,37 +48,19 @@ const ResourceEntry* EntryOf(Runtime& rt, HMODULE hModule, HRSRC hResInfo)
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     return Find(*rt, hModule, lpType, lpName, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
 }
 
 HRSRC WINAPI FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     return Find(*rt, hModule, lpType, lpName, wLanguage);
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     const ResourceEntry* entry = EntryOf(*rt, hModule, hResInfo);
     return entry ? const_cast<uint8_t*>(entry->data) : nullptr;
 }
@@ -97,13 +79,7 @@ LPVOID WINAPI LockResource(HGLOBAL hResData)
 
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     const ResourceEntry* entry = EntryOf(*rt, hModule, hResInfo);
     return entry ? entry->size : 0;
 }

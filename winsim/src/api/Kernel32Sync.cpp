@@ -102,13 +102,7 @@ BOOL SetEventTo(Runtime& rt, HANDLE hEvent, bool signaled)
 HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, BOOL bManualReset, BOOL bInitialState,
                            LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (!IsNamed(lpName))
         return CreateLocal(*rt,
                            std::make_shared<LocalEvent>(rt->GetClock(), bManualReset != FALSE, bInitialState != FALSE));
@@ -121,50 +115,26 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES /*lpEventAttributes*/, BOOL bMa
 
 HANDLE WINAPI OpenEventA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Event);
 }
 
 BOOL WINAPI SetEvent(HANDLE hEvent)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     return SetEventTo(*rt, hEvent, true);
 }
 
 BOOL WINAPI ResetEvent(HANDLE hEvent)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     return SetEventTo(*rt, hEvent, false);
 }
 
 HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*lpSemaphoreAttributes*/, LONG lInitialCount, LONG lMaximumCount,
                                LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (lMaximumCount <= 0 || lInitialCount < 0 || lInitialCount > lMaximumCount)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -181,25 +151,13 @@ HANDLE WINAPI CreateSemaphoreA(LPSECURITY_ATTRIBUTES /*lpSemaphoreAttributes*/, 
 
 HANDLE WINAPI OpenSemaphoreA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Semaphore);
 }
 
 BOOL WINAPI ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCount)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto semaphore = SyncOf(*rt, hSemaphore, ObjectKind::Semaphore);
     if (!semaphore)
         return FALSE;
@@ -213,13 +171,7 @@ BOOL WINAPI ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPre
 
 HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL bInitialOwner, LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     const uint32_t tid = CurrentThread::Id(*rt);
     if (!IsNamed(lpName))
     {
@@ -237,25 +189,13 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES /*lpMutexAttributes*/, BOOL bIn
 
 HANDLE WINAPI OpenMutexA(DWORD /*dwDesiredAccess*/, BOOL /*bInheritHandle*/, LPCSTR lpName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     return OpenNamed(*rt, lpName, NamedKind::Mutex);
 }
 
 BOOL WINAPI ReleaseMutex(HANDLE hMutex)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto mutex = SyncOf(*rt, hMutex, ObjectKind::Mutex);
     return mutex ? Result(mutex->ReleaseMutex(CurrentThread::Id(*rt))) : FALSE;
 }

@@ -31,13 +31,7 @@ void FillSystemInfo(SYSTEM_INFO& info, bool native64)
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (!lpVersionInformation)
     {
         SetLastError(ERROR_NOACCESS);

@@ -13,13 +13,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES /*lpThreadAttributes*/, SIZE_T 
                            LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
                            LPDWORD lpThreadId)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (!lpStartAddress)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -40,13 +34,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES /*lpThreadAttributes*/, SIZE_T 
 
 DWORD WINAPI ResumeThread(HANDLE hThread)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return static_cast<DWORD>(-1);
-    }
-    WINSIM_FAULT_POINT(static_cast<DWORD>(-1));
+    WINSIM_FAULT_POINT_ATTACHED(rt, static_cast<DWORD>(-1));
     auto thread = std::dynamic_pointer_cast<ThreadObject>(rt->Handles().Lookup(hThread, ObjectKind::Thread));
     if (!thread)
     {
@@ -58,13 +46,7 @@ DWORD WINAPI ResumeThread(HANDLE hThread)
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     auto thread = std::dynamic_pointer_cast<ThreadObject>(rt->Handles().Lookup(hThread, ObjectKind::Thread));
     if (!thread)
     {

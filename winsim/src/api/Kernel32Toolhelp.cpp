@@ -75,13 +75,7 @@ BOOL NextEntry(HANDLE hSnapshot, Entry* entry, bool first, std::vector<Entry> To
 
 HANDLE WINAPI CreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_HANDLE_VALUE;
-    }
-    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
     auto snapshot = std::make_shared<ToolhelpSnapshot>();
     ProcessTable table = ProcessTable::Of(*rt);
     if (dwFlags & TH32CS_SNAPPROCESS)

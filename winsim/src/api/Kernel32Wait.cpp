@@ -72,13 +72,7 @@ DWORD WaitFor(Runtime& rt, DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll,
 
 BOOL WINAPI CloseHandle(HANDLE hObject)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     // Closing a pseudo handle does nothing and succeeds.
     if (hObject == kCurrentProcess)
         return TRUE;
@@ -95,25 +89,13 @@ BOOL WINAPI CloseHandle(HANDLE hObject)
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return WAIT_FAILED;
-    }
-    WINSIM_FAULT_POINT(WAIT_FAILED);
+    WINSIM_FAULT_POINT_ATTACHED(rt, WAIT_FAILED);
     return WaitFor(*rt, 1, &hHandle, FALSE, dwMilliseconds);
 }
 
 DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return WAIT_FAILED;
-    }
-    WINSIM_FAULT_POINT(WAIT_FAILED);
+    WINSIM_FAULT_POINT_ATTACHED(rt, WAIT_FAILED);
     if (nCount == 0 || nCount > MAXIMUM_WAIT_OBJECTS || !lpHandles)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -16,13 +16,7 @@ using namespace winsim;
 BOOL WINAPI SetupGetLineTextA(PINFCONTEXT Context, HINF InfHandle, PCSTR Section, PCSTR Key, PSTR ReturnBuffer,
                               DWORD ReturnBufferSize, PDWORD RequiredSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     INFCONTEXT found;
     if (!Context)
     {
@@ -47,13 +41,7 @@ BOOL WINAPI SetupGetLineTextA(PINFCONTEXT Context, HINF InfHandle, PCSTR Section
 
 DWORD WINAPI SetupGetFieldCount(PINFCONTEXT Context)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     const InfModel::Line* line = InfAccess::LineOf(Context, nullptr);
     return line ? line->fieldCount : 0;
 }
@@ -61,13 +49,7 @@ DWORD WINAPI SetupGetFieldCount(PINFCONTEXT Context)
 BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                  PDWORD RequiredSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     const InfFile* file = nullptr;
     const InfModel::Line* line = InfAccess::LineOf(Context, &file);
     if (!line)
@@ -82,13 +64,7 @@ BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR Ret
 
 BOOL WINAPI SetupGetIntField(PINFCONTEXT Context, DWORD FieldIndex, PINT IntegerValue)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     const InfFile* file = nullptr;
     const InfModel::Line* line = InfAccess::LineOf(Context, &file);
     if (!line)
@@ -115,13 +91,7 @@ BOOL WINAPI SetupGetIntField(PINFCONTEXT Context, DWORD FieldIndex, PINT Integer
 BOOL WINAPI SetupGetBinaryField(PINFCONTEXT Context, DWORD FieldIndex, PBYTE ReturnBuffer, DWORD ReturnBufferSize,
                                 LPDWORD RequiredSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     const InfFile* file = nullptr;
     const InfModel::Line* line = InfAccess::LineOf(Context, &file);
     if (!line)

@@ -25,13 +25,7 @@ struct DefaultQueueContext
 
 PVOID WINAPI SetupInitDefaultQueueCallback(HWND OwnerWindow)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     auto* context = new DefaultQueueContext;
     context->owner = OwnerWindow;
     return context;
@@ -51,13 +45,7 @@ VOID WINAPI SetupTermDefaultQueueCallback(PVOID Context)
 
 UINT WINAPI SetupDefaultQueueCallbackA(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     (void)Context;
     (void)Param1;
     (void)Param2;
@@ -90,13 +78,7 @@ BOOL WINAPI SetupInstallFromInfSectionA(HWND Owner, HINF InfHandle, PCSTR Sectio
                                         PCSTR SourceRootPath, UINT CopyFlags, PSP_FILE_CALLBACK_A MsgHandler,
                                         PVOID Context, HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     (void)Owner;
     (void)DeviceInfoSet;
     (void)DeviceInfoData;

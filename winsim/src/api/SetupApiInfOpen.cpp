@@ -70,13 +70,7 @@ bool IsWin4(const InfModel& model)
 
 HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return INVALID_HANDLE_VALUE;
-    }
-    WINSIM_FAULT_POINT(INVALID_HANDLE_VALUE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
     if (ErrorLine)
         *ErrorLine = 0;
     if (!FileName)
@@ -146,13 +140,7 @@ VOID WINAPI SetupCloseInfFile(HINF InfHandle)
 
 BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     const InfFile* file = InfHandles::Find(InfHandle);
     if (!file)
     {
@@ -185,25 +173,13 @@ BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCO
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT ContextIn, PINFCONTEXT ContextOut)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     return SetupFindNextMatchLineA(ContextIn, nullptr, ContextOut);
 }
 
 BOOL WINAPI SetupFindNextMatchLineA(PINFCONTEXT ContextIn, PCSTR Key, PINFCONTEXT ContextOut)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (!ContextIn || !ContextOut)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -13,13 +13,7 @@ using namespace winsim;
 BOOL WINAPI SetupGetTargetPathA(HINF InfHandle, PINFCONTEXT InfContext, PCSTR Section, PSTR ReturnBuffer,
                                 DWORD ReturnBufferSize, PDWORD RequiredSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     std::string section = Section ? Section : "";
     const InfFile* file = nullptr;
     if (InfContext)
@@ -46,13 +40,7 @@ BOOL WINAPI SetupGetTargetPathA(HINF InfHandle, PINFCONTEXT InfContext, PCSTR Se
 BOOL WINAPI SetupGetSourceFileLocationA(HINF InfHandle, PINFCONTEXT InfContext, PCSTR FileName, PUINT SourceId,
                                         PSTR ReturnBuffer, DWORD ReturnBufferSize, PDWORD RequiredSize)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     const InfFile* file = nullptr;
     std::string name = FileName ? FileName : "";
     if (InfContext)

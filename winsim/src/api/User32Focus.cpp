@@ -40,13 +40,7 @@ HWND WINAPI GetForegroundWindow(void)
 
 BOOL WINAPI SetForegroundWindow(HWND hWnd)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     ProcessTable::Of(*rt).PruneWindows();
@@ -86,13 +80,7 @@ HWND WINAPI GetFocus(void)
 
 HWND WINAPI SetFocus(HWND hWnd)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     ProcessTable::Of(*rt).PruneWindows();

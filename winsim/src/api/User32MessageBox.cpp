@@ -39,13 +39,7 @@ void Record(Runtime& rt, HWND owner, const std::string& caption, const std::stri
 
 int WINAPI MessageBoxExA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType, WORD /*wLanguageId*/)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     if (!MessageBoxStyle::Valid(uType))
     {
         SetLastError(ERROR_INVALID_MSGBOX_STYLE);

@@ -71,13 +71,7 @@ bool Deliver(Runtime& rt, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
 
 BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     // Broadcasts reach windows with procedures of their own; here there are none.
     if (hWnd == HWND_BROADCAST)
         return TRUE;

@@ -16,13 +16,7 @@ using namespace winsim;
 
 int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     if (!lpBuffer || cchBufferMax <= 0)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -24,13 +24,7 @@ std::vector<WindowRow> TopLevelWindows(Runtime& rt)
 
 BOOL WINAPI EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (!lpEnumFunc)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -53,13 +47,7 @@ BOOL WINAPI EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam)
 
 HWND WINAPI FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     // A class given as an atom is known by its number ("#32770").
     std::string className;
     if (lpClassName)

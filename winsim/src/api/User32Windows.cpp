@@ -72,13 +72,7 @@ HWND WINAPI CreateWindowExA(DWORD /*dwExStyle*/, LPCSTR lpClassName, LPCSTR lpWi
                             int /*Y*/, int /*nWidth*/, int /*nHeight*/, HWND hWndParent, HMENU /*hMenu*/,
                             HINSTANCE /*hInstance*/, LPVOID /*lpParam*/)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (!lpClassName || (reinterpret_cast<uintptr_t>(lpClassName) >> 16 != 0 && !*lpClassName))
     {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -123,13 +117,7 @@ HWND WINAPI CreateWindowExA(DWORD /*dwExStyle*/, LPCSTR lpClassName, LPCSTR lpWi
 
 BOOL WINAPI DestroyWindow(HWND hWnd)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;
@@ -217,13 +205,7 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
 
 HWND WINAPI GetParent(HWND hWnd)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return nullptr;
-    }
-    WINSIM_FAULT_POINT(nullptr);
+    WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return nullptr;
@@ -235,13 +217,7 @@ HWND WINAPI GetParent(HWND hWnd)
 
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
     {
@@ -254,26 +230,14 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
 
 int WINAPI GetWindowTextLengthA(HWND hWnd)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     WindowRow row;
     return Lookup(*rt, hWnd, row) ? static_cast<int>(row.title.size()) : 0;
 }
 
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return FALSE;
-    }
-    WINSIM_FAULT_POINT(FALSE);
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;
@@ -288,13 +252,7 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
 
 int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return 0;
@@ -308,13 +266,7 @@ int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount)
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-    {
-        SetLastError(ERROR_NOT_READY);
-        return 0;
-    }
-    WINSIM_FAULT_POINT(0);
+    WINSIM_FAULT_POINT_ATTACHED(rt, 0);
     WindowRow row;
     if (!Lookup(*rt, hWnd, row))
         return 0;

@@ -4,6 +4,10 @@
 //     WINSIM_FAULT_POINT_RESULT();                 // Reg* and the like: returns the error code itself
 //     WINSIM_API_CALL();                           // cannot fail: only counted
 //
+// Most functions open with the attached-machine check and the hook together:
+//
+//     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);      // declares rt; ERROR_NOT_READY without a machine
+//
 // The failure value may use winsimFault, the error. Only the program's own calls count: a call an API
 // function makes to another (MessageBoxA to MessageBoxExA) is neither counted nor failed. A function that
 // cannot fail is also listed in FaultRules.cpp, so that plans refuse it (FaultHookTest checks both).
@@ -58,6 +62,15 @@ private:
 };
 
 } // namespace winsim
+
+#define WINSIM_FAULT_POINT_ATTACHED(rt, failValue)                                                                     \
+    Runtime* rt = Runtime::Current();                                                                                  \
+    if (!rt)                                                                                                           \
+    {                                                                                                                  \
+        SetLastError(ERROR_NOT_READY);                                                                                 \
+        return failValue;                                                                                              \
+    }                                                                                                                  \
+    WINSIM_FAULT_POINT(failValue)
 
 #define WINSIM_FAULT_POINT(failValue)                                                                                  \
     ::winsim::FaultPoint winsimFaultPoint(__func__);                                                                   \
