@@ -66,10 +66,7 @@ LONG CopyClass(const std::string& className, LPSTR lpClass, LPDWORD lpcchClass)
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
                           LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (lpReserved || !lpName || !lpcchName || (lpClass && !lpcchClass))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -106,10 +103,7 @@ LONG WINAPI RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName)
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
                           LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (lpReserved || !lpValueName || !lpcchValueName || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -152,10 +146,7 @@ LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWO
                              LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                              PFILETIME lpftLastWriteTime)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_QUERY_VALUE, key, false);

@@ -27,10 +27,7 @@ bool HasLeadingBackslash(const char* subKey)
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired, PHKEY phkResult)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -77,10 +74,7 @@ LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPST
                             REGSAM samDesired, LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
                             LPDWORD lpdwDisposition)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (!phkResult)
         return ERROR_BADKEY;
     RegistryHandles handles(*rt);
@@ -166,10 +160,7 @@ LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult)
 
 LONG WINAPI RegCloseKey(HKEY hKey)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     winsim::RegRoot root;
     if (RegistryHandles::IsPredefined(hKey, root))
         return ERROR_SUCCESS;
@@ -180,10 +171,7 @@ LONG WINAPI RegCloseKey(HKEY hKey)
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -230,10 +218,7 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey)
 
 LONG WINAPI RegFlushKey(HKEY hKey)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     RegistryHandles handles(*rt);
     KeyRef key;
     // Every change is committed when its call returns; there is nothing left to write.

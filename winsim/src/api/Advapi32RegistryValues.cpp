@@ -37,10 +37,7 @@ bool IsStringType(DWORD type)
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
                              LPDWORD lpcbData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     RegistryHandles handles(*rt);
@@ -75,10 +72,7 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,
                            DWORD cbData)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_SET_VALUE, key, false);
@@ -114,10 +108,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DW
 
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     RegistryHandles handles(*rt);
     KeyRef key;
     LONG rc = handles.Require(hKey, KEY_SET_VALUE, key, false);

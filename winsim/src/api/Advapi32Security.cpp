@@ -187,10 +187,7 @@ PVOID WINAPI FreeSid(PSID pSid)
 DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A pListOfExplicitEntries, PACL OldAcl,
                               PACL* NewAcl)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     if (!NewAcl || (cCountOfExplicitEntries && !pListOfExplicitEntries))
@@ -248,10 +245,7 @@ DWORD WINAPI SetEntriesInAclA(ULONG cCountOfExplicitEntries, PEXPLICIT_ACCESS_A 
 DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_INFORMATION SecurityInfo,
                              PSID /*psidOwner*/, PSID /*psidGroup*/, PACL pDacl, PACL /*pSacl*/)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     // Only registry keys carry an access list in winsim.
@@ -279,10 +273,7 @@ DWORD WINAPI SetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE ObjectType, SECURITY_
 LONG WINAPI RegSetKeySecurity(HKEY hKey, SECURITY_INFORMATION SecurityInformation,
                               PSECURITY_DESCRIPTOR pSecurityDescriptor)
 {
-    Runtime* rt = Runtime::Current();
-    if (!rt)
-        return ERROR_NOT_READY;
-    WINSIM_FAULT_POINT_RESULT();
+    WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     if (Unsupported(*rt))
         return ERROR_CALL_NOT_IMPLEMENTED;
     constexpr DWORD kKnown =

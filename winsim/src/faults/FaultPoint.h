@@ -7,6 +7,7 @@
 // Most functions open with the attached-machine check and the hook together:
 //
 //     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);      // declares rt; ERROR_NOT_READY without a machine
+//     WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);      // the same for functions that return the error code
 //
 // The failure value may use winsimFault, the error. Only the program's own calls count: a call an API
 // function makes to another (MessageBoxA to MessageBoxExA) is neither counted nor failed. A function that
@@ -86,3 +87,9 @@ private:
         return static_cast<LONG>(winsimFault);
 
 #define WINSIM_API_CALL() ::winsim::FaultPoint winsimFaultPoint(__func__)
+
+#define WINSIM_FAULT_POINT_RESULT_ATTACHED(rt)                                                                         \
+    Runtime* rt = Runtime::Current();                                                                                  \
+    if (!rt)                                                                                                           \
+        return ERROR_NOT_READY;                                                                                        \
+    WINSIM_FAULT_POINT_RESULT()
