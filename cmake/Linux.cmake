@@ -31,6 +31,11 @@ add_executable(setup ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp)
 target_link_libraries(setup PRIVATE drvsetup_core winsim_entry)
 drvsetup_warnings(setup)
 
+# infdump, for package authors: what setup makes of an INF. It runs inside a machine, like setup.
+add_executable(infdump ${CMAKE_SOURCE_DIR}/tools/infdump/InfDumpMain.cpp)
+target_link_libraries(infdump PRIVATE drvsetup_core winsim_entry)
+drvsetup_warnings(infdump)
+
 file(GLOB WINSIM_CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/cli/*.cpp)
 add_executable(winsim_cli ${WINSIM_CLI_SOURCES})
 set_target_properties(winsim_cli PROPERTIES OUTPUT_NAME winsim)

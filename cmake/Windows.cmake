@@ -25,6 +25,12 @@ target_link_options(setup_exe PRIVATE -s)
 target_link_libraries(setup_exe PRIVATE drvsetup_core)
 drvsetup_warnings(setup_exe)
 
+# infdump, for package authors: a console program beside Setup.exe.
+add_executable(infdump ${CMAKE_SOURCE_DIR}/tools/infdump/InfDumpMain.cpp)
+target_link_options(infdump PRIVATE -s -mconsole)
+target_link_libraries(infdump PRIVATE drvsetup_core)
+drvsetup_warnings(infdump)
+
 # GoogleTest from the machine's sources, cross-compiled like the product.
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

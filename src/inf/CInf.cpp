@@ -66,7 +66,11 @@ BOOL CInf::Initialize(const char* pszINFFileName)
         pApi ? pApi->KSetupOpenInfFile(m_szINFFileName.c_str(), nullptr, INF_STYLE_WIN4, &m_uErrorLine) : nullptr;
     // The platform reports failure as -1, a missing function as 0: both mean no INF.
     if (!hInf || hInf == INVALID_HANDLE_VALUE)
+    {
+        m_dwOpenError = pApi ? GetLastError() : ERROR_PROC_NOT_FOUND;
         return trace.Return(FALSE);
+    }
+    m_dwOpenError = ERROR_SUCCESS;
     m_hInf = hInf;
 
     INFCONTEXT context;

@@ -22,6 +22,9 @@ public:
     const std::string& GetManufacturerTag() const { return m_szManufacturerTag; }
     const std::string& GetINFPath() const { return m_szINFPath; }
     const std::string& GetINFFileName() const { return m_szINFFileName; }
+    // Why the last Initialize could not open its INF, and the line of a syntax error.
+    DWORD GetOpenError() const { return m_dwOpenError; }
+    UINT GetErrorLine() const { return m_uErrorLine; }
 
     BOOL HasValidModelHardwareID();
     BOOL GetKeyValue(const char* pszSection, const char* pszKey, std::string& csValue, DWORD dwField);
@@ -47,6 +50,7 @@ public:
     BOOL InstallINFSection(const char* pszInstallSection, HKEY hKey);
     BOOL IsNvlsINF();
     BOOL IncludesKernelStreaming(const std::string& csHardwareID);
+    BOOL GetINIVistaWaveRTRegData(const char* pszSection, CVistaWaveRTRegList& list);
 
     // GetRegEntries flags.
     static const DWORD REG_ENTRIES_ADDREG = 1;
@@ -73,6 +77,7 @@ private:
     std::string m_szINFPath;
     std::string m_szINFFileName;
     UINT m_uErrorLine = 0;
+    DWORD m_dwOpenError = ERROR_SUCCESS;
     HINF m_hInf = nullptr;
     std::string m_szManufacturerTag;
     CStringList m_hardwareIDs;

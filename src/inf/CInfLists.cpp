@@ -378,3 +378,28 @@ BOOL CInf::IsNvlsINF()
     }
     return FALSE;
 }
+
+BOOL CInf::GetINIVistaWaveRTRegData(const char* pszSection, CVistaWaveRTRegList& list)
+{
+    CTraceScope trace("CInf::GetINIVistaWaveRTRegData");
+    KDeviceApi* pApi = GetDeviceApi();
+    size_t nBefore = list.size();
+    INFCONTEXT context;
+    for (BOOL bLine = pszSection && FirstLine(pszSection, context); bLine;
+         bLine = pApi->KSetupFindNextLine(&context, &context))
+    {
+        VISTA_WAVERT_REG_INFO info;
+        std::string* fields[] = {&info.kFlag, &info.kValue, &info.kValueType, &info.kValueData};
+        for (DWORD i = 0; i < 4; ++i)
+        {
+            if (!ReadField(context, i + 1, *fields[i]) || Trim(*fields[i]).empty())
+                *fields[i] = kEmptyField;
+            else
+                *fields[i] = Trim(*fields[i]);
+        }
+        TraceLine("kFlag = %s, kValue = %s, kValueType = %s, kValueData = %s\n", info.kFlag.c_str(),
+                  info.kValue.c_str(), info.kValueType.c_str(), info.kValueData.c_str());
+        AddBounded(list, info);
+    }
+    return trace.Return(list.size() > nBefore);
+}

@@ -33,8 +33,19 @@ struct ADD_REG_INFO
     std::string kValueData;
 };
 
+// One line of an audio endpoint section of a device INI: which endpoint key, and the value to write or,
+// for a qualifier line, the value the endpoint must already hold.
+struct VISTA_WAVERT_REG_INFO
+{
+    std::string kFlag;
+    std::string kValue;
+    std::string kValueType;
+    std::string kValueData;
+};
+
 typedef std::vector<COPY_FILES_INFO> CCopyFilesList;
 typedef std::vector<ADD_REG_INFO> CAddRegList;
+typedef std::vector<VISTA_WAVERT_REG_INFO> CVistaWaveRTRegList;
 
 // Appends unless the list is full.
 template <typename T>

@@ -25,24 +25,24 @@ DriverVer=06/01/2007,7.1.0.0
 %Mfg%=Models,NTx86,NTx86.5.1,NTamd64,NTamd64.6.0
 
 [Models.NTx86]
-%Modem.Subsys%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1
-%Modem.Rev%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1&REV_01
-%Modem.NoSubsys%=Other_Install, PCI\VEN_14F1&DEV_2F30&REV_01
+%Modem.Subsys%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1
+%Modem.Rev%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1&REV_01
+%Modem.NoSubsys%=Other_Install, PCI\VEN_F0E1&DEV_2F30&REV_01
 
 [Models.NTx86.5.1]
-%Modem.Subsys%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1
-%Modem.Rev%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1&REV_01
-%Modem.NoSubsys%=Other_Install, PCI\VEN_14F1&DEV_2F30&REV_01
+%Modem.Subsys%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1
+%Modem.Rev%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1&REV_01
+%Modem.NoSubsys%=Other_Install, PCI\VEN_F0E1&DEV_2F30&REV_01
 
 [Models.NTamd64]
-%Modem.Subsys%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1
-%Modem.Rev%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1&REV_01
-%Modem.NoSubsys%=Other_Install, PCI\VEN_14F1&DEV_2F30&REV_01
+%Modem.Subsys%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1
+%Modem.Rev%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1&REV_01
+%Modem.NoSubsys%=Other_Install, PCI\VEN_F0E1&DEV_2F30&REV_01
 
 [Models.NTamd64.6.0]
-%Modem.Subsys%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1
-%Modem.Rev%=Modem_Install, PCI\VEN_14F1&DEV_2F20&SUBSYS_200F14F1&REV_01
-%Modem.NoSubsys%=Other_Install, PCI\VEN_14F1&DEV_2F30&REV_01
+%Modem.Subsys%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1
+%Modem.Rev%=Modem_Install, PCI\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1&REV_01
+%Modem.NoSubsys%=Other_Install, PCI\VEN_F0E1&DEV_2F30&REV_01
 
 [Modem_Install.NT]
 CopyFiles=Modem_Files, Inf_Files
@@ -69,7 +69,7 @@ mdmsampl.cat
 
 [Modem_AddReg]
 HKR,,FriendlyDriver,,mdmsampl.sys
-HKR,WaveDriver,WaveHardwareID,,"HDAUDIO\FUNC_02&VEN_14F1&DEV_2F20"
+HKR,WaveDriver,WaveHardwareID,,"HDAUDIO\FUNC_02&VEN_F0E1&DEV_2F20"
 HKLM,"Software\Sample Modems\INSTALLCONTROL\KILLAPPSLIST",Companion,,"MDMAPP.EXE"
 
 [Service_AddReg]
@@ -137,20 +137,50 @@ protected:
         TestMachine::TearDown();
     }
     std::string m_inf;
+
+    // The models section the running platform must pick: the tests run on 32-bit Windows XP (winsim's
+    // xp-sp2, Wine's x86 run in a 32-bit prefix) and on 64-bit Windows Vista (winsim's vista-x64, Wine's x64
+    // run). Decorations name the machine's processor, not the program's; the most specific decoration that
+    // fits wins: NTx86.5.1 over NTx86, NTamd64.6.0 over NTamd64.
+    static std::string ExpectedModelsSection()
+    {
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof(version);
+        SYSTEM_INFO system = {};
+        if (!GetVersionExA(&version))
+            return "(GetVersionExA failed)";
+        GetNativeSystemInfo(&system);
+        bool bAmd64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+        if (!bAmd64 && version.dwMajorVersion == 5 && version.dwMinorVersion == 1)
+            return "Models.NTx86.5.1";
+        if (bAmd64 && version.dwMajorVersion == 6 && version.dwMinorVersion == 0)
+            return "Models.NTamd64.6.0";
+        return "(a platform these tests do not expect)";
+    }
 };
+
+// The same INF on 64-bit Windows Vista.
+class InfReaderVistaTest : public InfReaderTest
+{
+protected:
+    const char* Profile() const override { return "vista-x64"; }
+};
+
+TEST_F(InfReaderVistaTest, ManufacturerTagPicksTheMostSpecificDecoration)
+{
+    CInf inf;
+    ASSERT_TRUE(inf.Initialize(m_inf.c_str()));
+    EXPECT_EQ(ExpectedModelsSection(), inf.GetManufacturerTag());
+    CStringList ids;
+    EXPECT_EQ(3u, inf.GetHardwareIDList(ids));
+}
 
 TEST_F(InfReaderTest, ManufacturerTagAndModelForms)
 {
     CInf inf;
     ASSERT_TRUE(inf.Initialize(m_inf.c_str()));
     EXPECT_EQ(ScratchFolder(), inf.GetINFPath());
-    std::string csTag = inf.GetManufacturerTag();
-    EXPECT_EQ(0u, csTag.find("Models.NT")) << csTag;
-    if (!RunningUnderWine())
-    {
-        // Windows XP SP2, 32-bit: NTx86.5.1 is longer than NTx86, and both fit.
-        EXPECT_EQ("Models.NTx86.5.1", csTag);
-    }
+    EXPECT_EQ(ExpectedModelsSection(), inf.GetManufacturerTag());
     // The first model line (SUBSYS_, 33 characters after the enumerator) is a supported form.
     EXPECT_TRUE(inf.HasValidModelHardwareID());
 
@@ -173,24 +203,24 @@ TEST_F(InfReaderTest, HardwareIDsAndInstallSections)
     ASSERT_TRUE(inf.Initialize(m_inf.c_str()));
     CStringList ids;
     ASSERT_EQ(3u, inf.GetHardwareIDList(ids));
-    EXPECT_EQ("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", ids[0]);
-    EXPECT_EQ("PCI\\VEN_14F1&DEV_2F30&REV_01", ids[2]);
+    EXPECT_EQ("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", ids[0]);
+    EXPECT_EQ("PCI\\VEN_F0E1&DEV_2F30&REV_01", ids[2]);
 
     std::string csMatch;
-    EXPECT_TRUE(inf.FindHardwareID("ven_14f1&dev_2f20&subsys_200f14f1&rev_01", &csMatch));
-    EXPECT_EQ("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", csMatch);
+    EXPECT_TRUE(inf.FindHardwareID("ven_f0e1&dev_2f20&subsys_200ff0e1&rev_01", &csMatch));
+    EXPECT_EQ("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", csMatch);
     EXPECT_FALSE(inf.FindHardwareID("VEN_8086&DEV_1234", nullptr));
 
     std::string csSection;
-    EXPECT_TRUE(inf.GetInstallSectionForID("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1&REV_01", csSection));
+    EXPECT_TRUE(inf.GetInstallSectionForID("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1&REV_01", csSection));
     EXPECT_EQ("Modem_Install.NT", csSection);
     EXPECT_FALSE(inf.GetInstallSectionForID("PCI\\VEN_8086&DEV_1234", csSection));
 
     std::string csDescription;
-    EXPECT_TRUE(inf.GetModelLineField("pci\\ven_14f1&dev_2f30&rev_01", csDescription));
+    EXPECT_TRUE(inf.GetModelLineField("pci\\ven_f0e1&dev_2f30&rev_01", csDescription));
     EXPECT_EQ("Sample PCI Soft Modem without subsystem", csDescription);
-    EXPECT_TRUE(inf.IncludesKernelStreaming("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1"));
-    EXPECT_FALSE(inf.IncludesKernelStreaming("PCI\\VEN_14F1&DEV_2F30&REV_01"));
+    EXPECT_TRUE(inf.IncludesKernelStreaming("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1"));
+    EXPECT_FALSE(inf.IncludesKernelStreaming("PCI\\VEN_F0E1&DEV_2F30&REV_01"));
 }
 
 TEST_F(InfReaderTest, CopyFilesWithFlagsTypesAndPaths)
@@ -198,7 +228,7 @@ TEST_F(InfReaderTest, CopyFilesWithFlagsTypesAndPaths)
     CInf inf;
     ASSERT_TRUE(inf.Initialize(m_inf.c_str()));
     CCopyFilesList files;
-    ASSERT_EQ(5u, inf.GetCopyFilesList("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", files));
+    ASSERT_EQ(5u, inf.GetCopyFilesList("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", files));
     EXPECT_EQ("mdmsampl.sys", files[0].kFileName);
     // Windows adds the [SourceDisksFiles] subfolder; Wine returns only the [SourceDisksNames] path.
     if (!RunningUnderWine())
@@ -230,20 +260,20 @@ TEST_F(InfReaderTest, RegistryChildWaveAndKillLists)
     CInf inf;
     ASSERT_TRUE(inf.Initialize(m_inf.c_str()));
     CAddRegList entries;
-    EXPECT_EQ(4u, inf.GetAddRegList("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", "HKR", entries));
+    EXPECT_EQ(4u, inf.GetAddRegList("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", "HKR", entries));
 
     std::string csValue;
     EXPECT_TRUE(inf.FindAddRegValue("ALL", "wavedriver", "WaveHardwareID", csValue));
-    EXPECT_EQ("HDAUDIO\\FUNC_02&VEN_14F1&DEV_2F20", csValue);
+    EXPECT_EQ("HDAUDIO\\FUNC_02&VEN_F0E1&DEV_2F20", csValue);
     std::string csWave;
     EXPECT_TRUE(inf.GetWaveHardwareID(csWave));
     EXPECT_EQ(csValue, csWave);
 
     std::string csChild;
-    EXPECT_TRUE(inf.GetChildHardwareIDForModel("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", csChild));
+    EXPECT_TRUE(inf.GetChildHardwareIDForModel("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", csChild));
     EXPECT_EQ("MDMSAMPL\\CHILD_AUDIO", csChild);
     CStringList children;
-    EXPECT_TRUE(inf.GetChildHardwareIDList("PCI\\VEN_14F1&DEV_2F20&SUBSYS_200F14F1", 2, children));
+    EXPECT_TRUE(inf.GetChildHardwareIDList("PCI\\VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", 2, children));
     // The CHILD0000 line answers the keyless search and each "ENUM\\Device%d" search alike.
     EXPECT_EQ(CStringList(3, "MDMSAMPL\\CHILD_AUDIO"), children);
 
@@ -267,7 +297,7 @@ TEST_F(InfReaderTest, ListsKeepTheFirstFiveHundredEntries)
     for (int i = 0; i < 600; ++i)
     {
         char szLine[128];
-        snprintf(szLine, sizeof(szLine), "Modem %d=Install, PCI\\VEN_14F1&DEV_%04X&SUBSYS_200F14F1\r\n", i, i);
+        snprintf(szLine, sizeof(szLine), "Modem %d=Install, PCI\\VEN_F0E1&DEV_%04X&SUBSYS_200FF0E1\r\n", i, i);
         text += szLine;
     }
     std::string path = ScratchFolder() + "\\MANY.INF";
@@ -277,8 +307,8 @@ TEST_F(InfReaderTest, ListsKeepTheFirstFiveHundredEntries)
     EXPECT_EQ("Models", inf.GetManufacturerTag());
     CStringList ids;
     ASSERT_EQ(MAX_INF_LIST_ENTRIES, inf.GetHardwareIDList(ids));
-    EXPECT_EQ("PCI\\VEN_14F1&DEV_0000&SUBSYS_200F14F1", ids.front());
-    EXPECT_EQ("PCI\\VEN_14F1&DEV_01F3&SUBSYS_200F14F1", ids.back());
+    EXPECT_EQ("PCI\\VEN_F0E1&DEV_0000&SUBSYS_200FF0E1", ids.front());
+    EXPECT_EQ("PCI\\VEN_F0E1&DEV_01F3&SUBSYS_200FF0E1", ids.back());
 }
 
 } // namespace

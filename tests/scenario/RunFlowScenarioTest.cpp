@@ -55,9 +55,9 @@ TEST_F(RunFlowScenarioTest, PatchLibraryTakesOverTheRun)
 TEST_F(RunFlowScenarioTest, SingleDeviceIniShowsItsResultEvenWhenSilent)
 {
     // Quoted for the host shell, which would eat the backslash.
-    EXPECT_EQ(0, Run("'-DEVINI=MODEM.INI,PCI\\VEN_14F1' -S"));
+    EXPECT_EQ(0, Run("'-DEVINI=MODEM.INI,PCI\\VEN_F0E1' -S"));
     std::string screen = Screen();
-    EXPECT_NE(std::string::npos, screen.find("-DEVINI = MODEM.INI,PCI\\VEN_14F1")) << screen;
+    EXPECT_NE(std::string::npos, screen.find("-DEVINI = MODEM.INI,PCI\\VEN_F0E1")) << screen;
     EXPECT_NE(std::string::npos, screen.find("The parameter is incorrect.")) << screen;
 }
 

@@ -1,5 +1,6 @@
 // KERNEL32 file handles and their I/O: CreateFileA, ReadFile, WriteFile, SetFilePointer, SetEndOfFile,
 // GetFileSize, FlushFileBuffers, GetFileTime.
+#include "console/ConsoleHandles.h"
 #include "core/Runtime.h"
 #include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
@@ -59,6 +60,16 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (lpNumberOfBytesRead)
         *lpNumberOfBytesRead = 0;
+    if (ConsoleHandles::IsConsole(hFile))
+    {
+        uint32_t done = 0;
+        uint32_t error = ConsoleHandles::Read(hFile, lpBuffer, nNumberOfBytesToRead, done);
+        if (lpNumberOfBytesRead)
+            *lpNumberOfBytesRead = done;
+        if (error)
+            SetLastError(error);
+        return error ? FALSE : TRUE;
+    }
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
@@ -91,6 +102,16 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
+    if (ConsoleHandles::IsConsole(hFile))
+    {
+        uint32_t done = 0;
+        uint32_t error = ConsoleHandles::Write(hFile, lpBuffer, nNumberOfBytesToWrite, done);
+        if (lpNumberOfBytesWritten)
+            *lpNumberOfBytesWritten = done;
+        if (error)
+            SetLastError(error);
+        return error ? FALSE : TRUE;
+    }
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;

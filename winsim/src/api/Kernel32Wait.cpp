@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "console/ConsoleHandles.h"
 #include "core/Runtime.h"
 #include "faults/FaultPoint.h"
 #include "kernel/NamedObject.h"
@@ -74,7 +75,7 @@ BOOL WINAPI CloseHandle(HANDLE hObject)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     // Closing a pseudo handle does nothing and succeeds.
-    if (hObject == kCurrentProcess)
+    if (hObject == kCurrentProcess || ConsoleHandles::IsConsole(hObject))
         return TRUE;
     auto object = rt->Handles().Lookup(hObject);
     // Find handles and registry keys have their own close functions.

@@ -96,6 +96,7 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("WaitForMultipleObjects", WaitForMultipleObjects);
     module.Export("WaitForSingleObject", WaitForSingleObject);
     module.Export("WriteFile", WriteFile);
+    module.Export("GetStdHandle", GetStdHandle);
     module.Export("WritePrivateProfileSectionA", WritePrivateProfileSectionA);
     module.Export("WritePrivateProfileStringA", WritePrivateProfileStringA);
 }
