@@ -9,7 +9,7 @@ export CCACHE_NOHASHDIR := 1
 JOBS ?= 2
 DEMO_MACHINE ?= build/demo-machine
 
-.PHONY: all deps linux linux-release windows mingw-x86 mingw-x64 test unit-test wine-test demo bench format check-format clean
+.PHONY: all deps linux linux-release windows mingw-x86 mingw-x64 test unit-test wine-test demo bench fuzz format check-format clean
 
 all: linux
 
@@ -39,10 +39,30 @@ demo: linux-release
 bench: linux-release
 	@build/linux-release/drvsetup_bench --benchmark_counters_tabular=true
 
+# The INF fuzzer (clang, libFuzzer, ASan) for FUZZ_SECONDS, seeded with the sample package; the corpus it
+# grows is kept in build/linux-fuzz/corpus for the next run.
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	@cmake --preset linux-fuzz >/dev/null
+	@cmake --build build/linux-fuzz --target inf_fuzzer -j$(JOBS)
+	@mkdir -p build/linux-fuzz/corpus build/linux-fuzz/seeds && cp samples/package/*.INF samples/package/*.INI build/linux-fuzz/seeds/
+	@cd build/linux-fuzz && ./inf_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -dict=../../tests/fuzz/inf.dict -print_final_stats=1 corpus seeds
+
 format:
 	@git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format -i
 
-check-format:
+check-# The INF fuzzer (clang, libFuzzer, ASan) for FUZZ_SECONDS, seeded with the sample package; the corpus it
+# grows is kept in build/linux-fuzz/corpus for the next run.
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	@cmake --preset linux-fuzz >/dev/null
+	@cmake --build build/linux-fuzz --target inf_fuzzer -j$(JOBS)
+	@mkdir -p build/linux-fuzz/corpus build/linux-fuzz/seeds && cp samples/package/*.INF samples/package/*.INI build/linux-fuzz/seeds/
+	@cd build/linux-fuzz && ./inf_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -dict=../../tests/fuzz/inf.dict -print_final_stats=1 corpus seeds
+
+format:
 	@bash tests/scripts/format.sh .
 
 clean:

@@ -25,7 +25,11 @@ size_t FormatBounded(char* buffer, size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)))
 #endif
     ;
-size_t FormatBoundedV(char* buffer, size_t size, const char* format, va_list args);
+size_t FormatBoundedV(char* buffer, size_t size, const char* format, va_list args)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 0)))
+#endif
+    ;
 
 // printf into a std::string.
 std::string Format(const char* format, ...)

@@ -311,4 +311,35 @@ TEST_F(InfReaderTest, ListsKeepTheFirstFiveHundredEntries)
     EXPECT_EQ("PCI\\VEN_F0E1&DEV_01F3&SUBSYS_200FF0E1", ids.back());
 }
 
+TEST_F(InfReaderTest, AudioEndpointLinesOfADeviceIni)
+{
+    const char* kIni = "[Version]\r\nSignature=$CHICAGO$\r\nDEVTYPE_INI_FILE=1\r\n\r\n"
+                       "[VistaWaveRTEdit1]\r\n"
+                       "0, \"{a45c254e-df1c-4efd-8020-67d146a850e0},2\", 0x11111111, \"Speakers\"\r\n"
+                       "1 , \"{d04e05a6-594b-4fb6-a80d-01af5eed7d1d},3\",0x00010001,  \"  5  \"\r\n"
+                       "2,OnlyValue\r\n";
+    std::string path = ScratchFolder() + "\\AUDIO.INI";
+    ASSERT_TRUE(WriteWholeFile(path, kIni));
+    CInf ini;
+    ASSERT_TRUE(ini.Initialize(path.c_str()));
+
+    CVistaWaveRTRegList lines;
+    ASSERT_TRUE(ini.GetINIVistaWaveRTRegData("VistaWaveRTEdit1", lines));
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("0", lines[0].kFlag);
+    EXPECT_EQ("{a45c254e-df1c-4efd-8020-67d146a850e0},2", lines[0].kValue);
+    EXPECT_EQ("0x11111111", lines[0].kValueType);
+    EXPECT_EQ("Speakers", lines[0].kValueData);
+    // Fields are trimmed of blanks, quoted ones too.
+    EXPECT_EQ("1", lines[1].kFlag);
+    EXPECT_EQ("5", lines[1].kValueData);
+    // Absent fields read "EMPTY".
+    EXPECT_EQ("OnlyValue", lines[2].kValue);
+    EXPECT_EQ("EMPTY", lines[2].kValueType);
+    EXPECT_EQ("EMPTY", lines[2].kValueData);
+
+    EXPECT_FALSE(ini.GetINIVistaWaveRTRegData("VistaWaveRTEdit2", lines));
+    EXPECT_EQ(3u, lines.size());
+}
+
 } // namespace

@@ -59,7 +59,10 @@ BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR Ret
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return InfAccess::CopyOut(file->model.FieldText(*line, FieldIndex), ReturnBuffer, ReturnBufferSize, RequiredSize);
+    // Most fields are a piece of the file as written: they are copied out without a string in between.
+    std::string scratch;
+    return InfAccess::CopyOut(file->model.FieldView(*line, FieldIndex, scratch), ReturnBuffer, ReturnBufferSize,
+                              RequiredSize);
 }
 
 BOOL WINAPI SetupGetIntField(PINFCONTEXT Context, DWORD FieldIndex, PINT IntegerValue)

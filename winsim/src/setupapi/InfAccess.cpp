@@ -1,7 +1,5 @@
 #include "InfAccess.h"
 
-#include <strings.h>
-
 #include <cstring>
 
 namespace winsim
@@ -64,23 +62,7 @@ BOOL InfAccess::CopyOut(std::string_view text, PSTR buffer, DWORD size, PDWORD r
 
 uint32_t InfAccess::FindKey(const InfModel& model, uint32_t section, uint32_t start, const char* key)
 {
-    const InfModel::Section& s = model.SectionAt(section);
-    const size_t length = std::strlen(key);
-    for (uint32_t i = start; i < s.count; ++i)
-    {
-        const InfModel::Line& line = model.LineAt(section, i);
-        if (!line.hasKey)
-            continue;
-        const std::string_view raw = model.RawField(line, 0);
-        if (raw.find('%') == std::string_view::npos)
-        {
-            if (raw.size() == length && strncasecmp(raw.data(), key, length) == 0)
-                return i;
-        }
-        else if (strcasecmp(model.FieldText(line, 0).c_str(), key) == 0)
-            return i;
-    }
-    return InfModel::kNone;
+    return model.FindKeyLine(section, key, start);
 }
 
 } // namespace winsim

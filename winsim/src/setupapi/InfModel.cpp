@@ -1,5 +1,6 @@
 #include "InfModel.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -210,6 +211,36 @@ std::string InfModel::Substitute(std::string_view text) const
         at = close + 1;
     }
     return out;
+}
+
+const InfModel::KeyIndex& InfModel::KeysOf(uint32_t section) const
+{
+    std::lock_guard<std::mutex> lock(m_keyIndexMutex);
+    if (m_keyIndexes.size() != m_sections.size())
+        m_keyIndexes.resize(m_sections.size());
+    std::unique_ptr<KeyIndex>& index = m_keyIndexes[section];
+    if (!index)
+    {
+        index = std::make_unique<KeyIndex>();
+        std::string scratch;
+        for (uint32_t i = 0; i < m_sections[section].count; ++i)
+        {
+            const Line& line = LineAt(section, i);
+            if (line.hasKey)
+                (*index)[std::string(FieldView(line, 0, scratch))].push_back(i);
+        }
+    }
+    return *index;
+}
+
+uint32_t InfModel::FindKeyLine(uint32_t section, std::string_view key, uint32_t start) const
+{
+    const KeyIndex& index = KeysOf(section);
+    auto found = index.find(key);
+    if (found == index.end())
+        return kNone;
+    auto line = std::lower_bound(found->second.begin(), found->second.end(), start);
+    return line == found->second.end() ? kNone : *line;
 }
 
 } // namespace winsim

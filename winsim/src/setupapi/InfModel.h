@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,6 +78,10 @@ public:
     std::string Substitute(std::string_view text) const;
     // The value of a string key, or nullptr.
     const std::string* StringValue(std::string_view key) const;
+    // The first line at or after start in a section whose key (with strings replaced) is the given one,
+    // without regard to case; kNone when there is none. Each section's keys are indexed on first use, so a
+    // walk that looks up every file of a large [SourceDisksFiles] stays linear.
+    uint32_t FindKeyLine(uint32_t section, std::string_view key, uint32_t start) const;
 
     static std::string Upper(std::string_view text);
 
@@ -92,6 +98,9 @@ public:
     };
 
 private:
+    typedef std::unordered_map<std::string, std::vector<uint32_t>, NoCaseHash, NoCaseEqual> KeyIndex;
+    const KeyIndex& KeysOf(uint32_t section) const;
+
     std::string m_source;
     std::string m_pool;
     std::vector<Field> m_fields;
@@ -101,6 +110,9 @@ private:
     std::vector<Section> m_sections;
     std::unordered_map<std::string, uint32_t, NoCaseHash, NoCaseEqual> m_sectionIndex;
     std::unordered_map<std::string, std::string, NoCaseHash, NoCaseEqual> m_strings;
+    // Built on first use, per section; an INF handle may be read from several threads.
+    mutable std::mutex m_keyIndexMutex;
+    mutable std::vector<std::unique_ptr<KeyIndex>> m_keyIndexes;
 };
 
 } // namespace winsim
