@@ -52,17 +52,7 @@ fuzz: deps
 format:
 	@git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format -i
 
-check-# The INF fuzzer (clang, libFuzzer, ASan) for FUZZ_SECONDS, seeded with the sample package; the corpus it
-# grows is kept in build/linux-fuzz/corpus for the next run.
-FUZZ_SECONDS ?= 300
-fuzz: deps
-	@cmake --preset linux-fuzz >/dev/null
-	@cmake --build build/linux-fuzz --target inf_fuzzer -j$(JOBS)
-	@mkdir -p build/linux-fuzz/corpus build/linux-fuzz/seeds && cp samples/package/*.INF samples/package/*.INI build/linux-fuzz/seeds/
-	@cd build/linux-fuzz && ./inf_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
-	    -dict=../../tests/fuzz/inf.dict -print_final_stats=1 corpus seeds
-
-format:
+check-format:
 	@bash tests/scripts/format.sh .
 
 clean:
