@@ -19,7 +19,7 @@ file(GLOB_RECURSE WINSIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/sr
 list(FILTER WINSIM_SOURCES EXCLUDE REGEX ".*/winsim/src/entry/.*")
 add_library(winsim STATIC ${WINSIM_SOURCES})
 target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR}/winsim/include PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
-target_link_libraries(winsim PUBLIC SQLite::SQLite3 Threads::Threads)
+target_link_libraries(winsim PUBLIC SQLite::SQLite3 Threads::Threads mspack)
 drvsetup_warnings(winsim)
 
 # The entry point a program built on winsim gets: attach to the machine `winsim run` names, then WinMain.
@@ -67,7 +67,19 @@ target_include_directories(winsim_tests PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
 target_link_libraries(winsim_tests PRIVATE test_support GTest::gtest_main)
 drvsetup_warnings(winsim_tests)
 
+# The sample package shipped as one cabinet (MSZIP, made with gcab), as makers ship packages beside Setup.exe.
+file(GLOB SAMPLE_PACKAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/package/*)
+set(SAMPLE_CAB ${CMAKE_BINARY_DIR}/package/DRIVERS.CAB)
+add_custom_command(OUTPUT ${SAMPLE_CAB}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package
+                   COMMAND gcab -c -z -n ${SAMPLE_CAB} ${SAMPLE_PACKAGE_FILES}
+                   DEPENDS ${SAMPLE_PACKAGE_FILES}
+                   COMMENT "Packing the sample package into DRIVERS.CAB")
+add_custom_target(sample_cab ALL DEPENDS ${SAMPLE_CAB})
+
 add_executable(drvsetup_tests ${UNIT_TEST_SOURCES} ${CONFORMANCE_TEST_SOURCES} ${SCENARIO_TEST_SOURCES})
+add_dependencies(drvsetup_tests sample_cab)
+target_compile_definitions(drvsetup_tests PRIVATE DRVSETUP_SAMPLE_CAB="${SAMPLE_CAB}")
 target_link_libraries(drvsetup_tests PRIVATE drvsetup_core test_support GTest::gtest_main)
 target_include_directories(drvsetup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 drvsetup_warnings(drvsetup_tests)

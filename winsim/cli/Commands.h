@@ -18,6 +18,9 @@ int CommandProtect(const Args& args);
 int CommandUnprotect(const Args& args);
 int CommandReboot(const Args& args);
 int CommandScreen(const Args& args);
+int CommandDevices(const Args& args);
+int CommandPlug(const Args& args);
+int CommandUnplug(const Args& args);
 
 // Prints "winsim: <message>" to stderr and returns 2, the exit code of a usage or machine error.
 int Fail(const std::string& message);

@@ -30,6 +30,10 @@ const char* kUsage = R"(usage: winsim COMMAND ...
   reboot DIR                            restart the machine: pending file renames, volatile registry
                                         keys, processes and windows, Run and RunOnce programs
   journal DIR                           print every change made on the machine
+  devices DIR                           print the device tree: instance IDs, hardware IDs, description,
+                                        class, driver key, status and problem
+  plug DIR INSTANCE-ID                  plug a device of the profile in (it appears at once)
+  unplug DIR INSTANCE-ID                pull a device out
   screen DIR                            print what is on screen: the top-level windows, and the message
                                         boxes the last program run showed, with their answers
 )";
@@ -51,6 +55,8 @@ int main(int argc, char** argv)
         {"reg", CommandReg},         {"journal", CommandJournal},
         {"protect", CommandProtect}, {"unprotect", CommandUnprotect},
         {"reboot", CommandReboot},   {"screen", CommandScreen},
+        {"devices", CommandDevices}, {"plug", CommandPlug},
+        {"unplug", CommandUnplug},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
     {

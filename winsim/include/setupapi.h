@@ -4,6 +4,7 @@
 
 #include "guiddef.h"
 #include "winbase.h"
+#include "winreg.h"
 
 typedef PVOID HDEVINFO;
 typedef PVOID HINF;
@@ -83,6 +84,13 @@ typedef struct _SP_PROPCHANGE_PARAMS
     DWORD HwProfile;
 } SP_PROPCHANGE_PARAMS, *PSP_PROPCHANGE_PARAMS;
 
+typedef struct _SP_REMOVEDEVICE_PARAMS
+{
+    SP_CLASSINSTALL_HEADER ClassInstallHeader;
+    DWORD Scope;
+    DWORD HwProfile;
+} SP_REMOVEDEVICE_PARAMS, *PSP_REMOVEDEVICE_PARAMS;
+
 typedef struct _FILE_IN_CABINET_INFO_A
 {
     PCSTR NameInCabinet;
@@ -93,6 +101,15 @@ typedef struct _FILE_IN_CABINET_INFO_A
     WORD DosAttribs;
     CHAR FullTargetName[MAX_PATH];
 } FILE_IN_CABINET_INFO_A, *PFILE_IN_CABINET_INFO_A;
+
+typedef struct _CABINET_INFO_A
+{
+    PCSTR CabinetPath;
+    PCSTR CabinetFile;
+    PCSTR DiskName;
+    USHORT SetId;
+    USHORT CabinetNumber;
+} CABINET_INFO_A, *PCABINET_INFO_A;
 
 // Class installer functions.
 #define DIF_SELECTDEVICE 0x00000001
@@ -121,6 +138,14 @@ typedef struct _FILE_IN_CABINET_INFO_A
 #define SPDRP_CONFIGFLAGS 0x0000000A
 #define SPDRP_MFG 0x0000000B
 #define SPDRP_FRIENDLYNAME 0x0000000C
+#define SPDRP_LOCATION_INFORMATION 0x0000000D
+#define SPDRP_PHYSICAL_DEVICE_OBJECT_NAME 0x0000000E
+#define SPDRP_CAPABILITIES 0x0000000F
+#define SPDRP_UI_NUMBER 0x00000010
+#define SPDRP_UPPERFILTERS 0x00000011
+#define SPDRP_LOWERFILTERS 0x00000012
+#define SPDRP_ENUMERATOR_NAME 0x00000016
+#define SPDRP_MAXIMUM_PROPERTY 0x00000025
 
 #define DIREG_DEV 0x00000001
 #define DIREG_DRV 0x00000002
@@ -128,9 +153,15 @@ typedef struct _FILE_IN_CABINET_INFO_A
 #define DICS_ENABLE 0x00000001
 #define DICS_DISABLE 0x00000002
 #define DICS_PROPCHANGE 0x00000003
+#define DICS_START 0x00000004
+#define DICS_STOP 0x00000005
 #define DICS_FLAG_GLOBAL 0x00000001
 #define DICS_FLAG_CONFIGSPECIFIC 0x00000002
+#define DICS_FLAG_CONFIGGENERAL 0x00000004
+#define DI_REMOVEDEVICE_GLOBAL 0x00000001
+#define DI_REMOVEDEVICE_CONFIGSPECIFIC 0x00000002
 #define DIOD_INHERIT_CLASSDRVS 0x00000002
+#define DIOD_CANCEL_REMOVE 0x00000004
 #define DICD_GENERATE_ID 0x00000001
 #define DICD_INHERIT_CLASSDRVS 0x00000002
 #define SPDIT_NODRIVER 0x00000000
@@ -182,7 +213,17 @@ typedef struct _FILE_IN_CABINET_INFO_A
 #define ERROR_WRONG_INF_STYLE 0xE0000100L
 #define ERROR_SECTION_NOT_FOUND 0xE0000101L
 #define ERROR_LINE_NOT_FOUND 0xE0000102L
+#define ERROR_NO_ASSOCIATED_CLASS 0xE0000200L
 #define ERROR_CLASS_MISMATCH 0xE0000201L
+#define ERROR_KEY_DOES_NOT_EXIST 0xE0000204L
+#define ERROR_INVALID_DEVINST_NAME 0xE0000205L
+#define ERROR_INVALID_CLASS 0xE0000206L
+#define ERROR_DEVINST_ALREADY_EXISTS 0xE0000207L
+#define ERROR_DEVINFO_NOT_REGISTERED 0xE0000208L
+#define ERROR_INVALID_REG_PROPERTY 0xE0000209L
+#define ERROR_NO_SUCH_DEVINST 0xE000020BL
+#define ERROR_DI_DO_DEFAULT 0xE000020EL
+#define ERROR_NO_CLASSINSTALL_PARAMS 0xE0000215L
 
 // Directory ids.
 #define DIRID_ABSOLUTE -1
@@ -288,3 +329,37 @@ WINSETUPAPI BOOL WINAPI SetupInstallFromInfSectionA(HWND Owner, HINF InfHandle, 
                                                     HKEY RelativeKeyRoot, PCSTR SourceRootPath, UINT CopyFlags,
                                                     PSP_FILE_CALLBACK_A MsgHandler, PVOID Context,
                                                     HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData);
+
+// Cabinets.
+WINSETUPAPI BOOL WINAPI SetupIterateCabinetA(PCSTR CabinetFile, DWORD Reserved, PSP_FILE_CALLBACK_A MsgHandler,
+                                             PVOID Context);
+
+// Device information sets and the device installer.
+WINSETUPAPI HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND hwndParent, DWORD Flags);
+WINSETUPAPI HDEVINFO WINAPI SetupDiCreateDeviceInfoList(const GUID* ClassGuid, HWND hwndParent);
+WINSETUPAPI BOOL WINAPI SetupDiOpenDeviceInfoA(HDEVINFO DeviceInfoSet, PCSTR DeviceInstanceId, HWND hwndParent,
+                                               DWORD OpenFlags, PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex,
+                                              PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet);
+WINSETUPAPI BOOL WINAPI SetupDiGetDeviceInfoListDetailA(HDEVINFO DeviceInfoSet,
+                                                        PSP_DEVINFO_LIST_DETAIL_DATA_A DeviceInfoSetDetailData);
+WINSETUPAPI BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                          DWORD Property, PDWORD PropertyRegDataType,
+                                                          PBYTE PropertyBuffer, DWORD PropertyBufferSize,
+                                                          PDWORD RequiredSize);
+WINSETUPAPI BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                    PSTR DeviceInstanceId, DWORD DeviceInstanceIdSize,
+                                                    PDWORD RequiredSize);
+WINSETUPAPI HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Scope,
+                                             DWORD HwProfile, DWORD KeyType, REGSAM samDesired);
+WINSETUPAPI BOOL WINAPI SetupDiSetClassInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                      PSP_CLASSINSTALL_HEADER ClassInstallParams,
+                                                      DWORD ClassInstallParamsSize);
+WINSETUPAPI BOOL WINAPI SetupDiChangeState(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, HDEVINFO DeviceInfoSet,
+                                                  PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                     DWORD DriverType);
+WINSETUPAPI BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR ClassName, LPGUID ClassGuidList, DWORD ClassGuidListSize,
+                                                   PDWORD RequiredSize);

@@ -72,6 +72,12 @@ std::string HostPathOf(const std::string& machineDir, const std::string& windows
 // machine is attached or the path is not a folder on drive C:.
 bool SetFolderWriteProtected(const std::string& windowsPath, bool writeProtected);
 
+// Plugs a device of the attached process's machine in or out (the instance ID of one of the profile's
+// devices, any case), as `winsim plug|unplug` does: a device plugged in appears at once (found as new
+// hardware if the machine has no keys for it), one pulled out goes with the devices below it. The change is
+// journalled. False when no machine is attached or it has no such device.
+bool SetDevicePlugged(const std::string& instanceId, bool plugged);
+
 // The program's compiled resources (the bytes of a .res file, which must stay in place), served as the
 // resources of its image (FindResourceA, LoadStringA with GetModuleHandleA(NULL)). The build generates a
 // source that calls this before main; see cmake/EmbedResources.cmake.

@@ -142,6 +142,46 @@ CREATE TABLE IF NOT EXISTS message_boxes(
     style INTEGER NOT NULL,
     answer INTEGER NOT NULL);
 
+-- ---- Device tree (see devices/DeviceTree.h) ----------------------------------------------------------
+-- One row per device the machine has or has had, in enumeration order (seq: the profile's order, later
+-- devices after). What Windows keeps in the registry (Enum, Control\Class, Services) stays there; this is
+-- the hardware as the buses report it and the PnP manager's runtime state. devinst is the DEVINST handle
+-- (1 is the root, never a row) and is never reused; instance is upper-case, parent '' for the root.
+-- hardware_ids and compatible_ids hold one ID a line, most specific first. exposed: the parent's driver
+-- enumerates the device, so it is there only while that driver runs. plugged: the hardware is there;
+-- plug_at: virtual ms at which it gets plugged in. present: it has a devnode. removed: removed by
+-- DIF_REMOVE, back at the next re-enumeration. driver: an installed driver loads for it. disabled is the
+-- state asked for; until change_at (0: nothing under way) the device still shows was_disabled. problem:
+-- a problem code an install left (0: none). pending_until: install activity pending until then (0: none).
+-- enum_key caches the reg_keys id of the Enum key (0: not known). install_*: the profile's scripted
+-- behaviour for installs.
+CREATE TABLE IF NOT EXISTS devices(
+    devinst INTEGER PRIMARY KEY,
+    seq INTEGER NOT NULL,
+    instance TEXT NOT NULL UNIQUE,
+    parent TEXT NOT NULL DEFAULT '',
+    hardware_ids TEXT NOT NULL DEFAULT '',
+    compatible_ids TEXT NOT NULL DEFAULT '',
+    description TEXT NOT NULL DEFAULT '',
+    bus_description TEXT NOT NULL DEFAULT '',
+    exposed INTEGER NOT NULL DEFAULT 0,
+    plugged INTEGER NOT NULL DEFAULT 1,
+    plug_at INTEGER,
+    present INTEGER NOT NULL DEFAULT 0,
+    removed INTEGER NOT NULL DEFAULT 0,
+    driver INTEGER NOT NULL DEFAULT 0,
+    disabled INTEGER NOT NULL DEFAULT 0,
+    was_disabled INTEGER NOT NULL DEFAULT 0,
+    change_at INTEGER NOT NULL DEFAULT 0,
+    problem INTEGER NOT NULL DEFAULT 0,
+    pending_until INTEGER NOT NULL DEFAULT 0,
+    enum_key INTEGER NOT NULL DEFAULT 0,
+    install_delay_ms INTEGER NOT NULL DEFAULT 0,
+    install_fails INTEGER NOT NULL DEFAULT 0,
+    needs_reboot INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX IF NOT EXISTS devices_by_seq ON devices(seq);
+-- ---- end of the device tree ----------------------------------------------------------------------------
+
 CREATE TABLE IF NOT EXISTS journal(
     seq INTEGER PRIMARY KEY,
     time_ms INTEGER NOT NULL,

@@ -13,6 +13,7 @@
 #include "ProcessTable.h"
 #include "core/Journal.h"
 #include "core/Runtime.h"
+#include "devices/DeviceTree.h"
 #include "files/NameCase.h"
 #include "files/ProfileFile.h"
 #include "files/ProfileText.h"
@@ -66,6 +67,8 @@ void MachineReboot::Run()
         Transaction txn(store);
         RegistryStore(store, m_rt.Identity()).DeleteVolatileKeys();
         Journal::Record("machine", "volatile-keys", "deleted");
+        // The PnP manager builds the device tree afresh: removed devices still plugged in come back.
+        DeviceTree(m_rt).Boot();
         // GetTickCount counts from here.
         m_rt.GetMachine().SetMeta("clock.boot_ms", std::to_string(now));
         Journal::Record("machine", "boot", std::to_string(now));

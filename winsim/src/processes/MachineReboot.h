@@ -5,7 +5,7 @@
 //   2. pending file renames: PendingFileRenameOperations (NT; pairs "\??\src" / "\??\dst", "" deletes,
 //      a '!' before the target replaces it) or WININIT.INI [rename] (Windows 9x; "NUL=path" deletes,
 //      "dst=src" moves, replacing; the file is then renamed to WININIT.BAK)
-//   3. volatile registry keys are deleted
+//   3. volatile registry keys are deleted, the device tree is built again (see devices/DeviceTree.h)
 //   4. the uptime restarts (clock.boot_ms = now), the [Process.N] processes start again
 //   5. the programs of HKLM RunOnce, HKLM Run, HKCU Run and HKCU RunOnce run, in that order (on x64 the
 //      Wow6432Node keys of HKLM after the native ones; RunOnce values deleted first): host programs one

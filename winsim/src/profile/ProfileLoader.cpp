@@ -8,7 +8,10 @@
 #include <ctime>
 #include <sstream>
 
+#include "core/Clock.h"
 #include "core/Machine.h"
+#include "devices/DeviceProfileReader.h"
+#include "devices/DeviceTree.h"
 #include "files/NameCase.h"
 #include "files/PathResolver.h"
 #include "files/WriteProtection.h"
@@ -99,6 +102,27 @@ bool StoreReadOnlyFolders(Store& store, const std::string& folder, const std::ve
     return true;
 }
 
+// The [Device.N] sections: the device tree, its Enum, driver and service keys.
+bool BuildDevices(Store& store, const MachineIdentity& identity, const std::string& ini, std::string& error)
+{
+    std::vector<ProfileDevice> devices;
+    if (!DeviceProfileReader::Read(ini, devices, error))
+        return false;
+    if (devices.empty())
+        return true;
+    Transaction txn(store);
+    const uint64_t start = Clock::StoredTime(store);
+    DeviceTree tree(store, identity, start, false);
+    if (!tree.Build(devices, start, error))
+        return false;
+    if (!txn.Commit())
+    {
+        error = "cannot store the devices: " + store.LastErrorText();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
@@ -132,6 +156,12 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
             section = Lower(TrimBlanks(line.substr(1, line.size() - 2)));
             // [Process.N] and [Program.NAME] are read by DeclaredProgramReader.
             if (section.rfind("process.", 0) == 0 || section.rfind("program.", 0) == 0)
+            {
+                section = "declared";
+                continue;
+            }
+            // [Device.N] are read by DeviceProfileReader.
+            if (DeviceProfileReader::IsDeviceSection(section))
             {
                 section = "declared";
                 continue;
@@ -381,6 +411,8 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
     std::vector<DeclaredProgram> programs;
     if (!DeclaredProgramReader::Read(profileDir + "/machine.ini", programs, error) ||
         !BootProcesses::Install(store, folder, identity, programs, error))
+        return false;
+    if (!BuildDevices(store, identity, profileDir + "/machine.ini", error))
         return false;
     store.Close();
     return true;

@@ -2,7 +2,7 @@
 //   machine.ini   [Machine] OS identity, user and clock; [Folders] the root folders; [ReadOnlyFolders]
 //                 folders where nothing may change (created when missing); [Modules] modules and exports
 //                 the machine lacks; [Process.N] and [Program.NAME] declared processes and programs
-//                 (see processes/DeclaredProgram.h)
+//                 (see processes/DeclaredProgram.h); [Device.N] the devices (see devices/ProfileDevice.h)
 //   *.reg         REGEDIT4 files imported in name order
 //   files/        a tree copied onto drive C:
 // The machine is built in a scratch folder beside the target and moved into place only when complete.

@@ -1,4 +1,5 @@
-// SETUPAPI exports: the INF functions, section installs and the default queue callback.
+// SETUPAPI exports: the INF functions, section installs, the default queue callback, cabinets and device
+// information sets.
 #include "ExportLists.h"
 #include "modules/BuiltinModule.h"
 #include "windows.h"
@@ -10,6 +11,20 @@ namespace winsim
 void AddSetupapiExports(BuiltinModule& module)
 {
     module.Export("SetupCloseInfFile", SetupCloseInfFile);
+    module.Export("SetupDiCallClassInstaller", SetupDiCallClassInstaller);
+    module.Export("SetupDiChangeState", SetupDiChangeState);
+    module.Export("SetupDiClassGuidsFromNameA", SetupDiClassGuidsFromNameA);
+    module.Export("SetupDiCreateDeviceInfoList", SetupDiCreateDeviceInfoList);
+    module.Export("SetupDiDestroyDeviceInfoList", SetupDiDestroyDeviceInfoList);
+    module.Export("SetupDiDestroyDriverInfoList", SetupDiDestroyDriverInfoList);
+    module.Export("SetupDiEnumDeviceInfo", SetupDiEnumDeviceInfo);
+    module.Export("SetupDiGetClassDevsA", SetupDiGetClassDevsA);
+    module.Export("SetupDiGetDeviceInfoListDetailA", SetupDiGetDeviceInfoListDetailA);
+    module.Export("SetupDiGetDeviceInstanceIdA", SetupDiGetDeviceInstanceIdA);
+    module.Export("SetupDiGetDeviceRegistryPropertyA", SetupDiGetDeviceRegistryPropertyA);
+    module.Export("SetupDiOpenDevRegKey", SetupDiOpenDevRegKey);
+    module.Export("SetupDiOpenDeviceInfoA", SetupDiOpenDeviceInfoA);
+    module.Export("SetupDiSetClassInstallParamsA", SetupDiSetClassInstallParamsA);
     module.Export("SetupDefaultQueueCallbackA", SetupDefaultQueueCallbackA);
     module.Export("SetupFindFirstLineA", SetupFindFirstLineA);
     module.Export("SetupFindNextLine", SetupFindNextLine);
@@ -23,6 +38,7 @@ void AddSetupapiExports(BuiltinModule& module)
     module.Export("SetupGetTargetPathA", SetupGetTargetPathA);
     module.Export("SetupInitDefaultQueueCallback", SetupInitDefaultQueueCallback);
     module.Export("SetupInstallFromInfSectionA", SetupInstallFromInfSectionA);
+    module.Export("SetupIterateCabinetA", SetupIterateCabinetA);
     module.Export("SetupOpenInfFileA", SetupOpenInfFileA);
     module.Export("SetupTermDefaultQueueCallback", SetupTermDefaultQueueCallback);
 }
