@@ -2,6 +2,8 @@
 // and keys, enable, disable and removal, the Windows 9x form of hardware IDs, and a node that found nothing.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "TestMachine.h"
@@ -108,26 +110,99 @@ TEST_F(DevNodeTest, PropertiesAndKeysOfADeviceWithADriver)
     EXPECT_EQ(0u, modem.ReadDriverKeyValue("DriverDesc", reinterpret_cast<BYTE*>(szDesc), &dwSize));
 }
 
-TEST_F(DevNodeTest, DisableEnableAndRemove)
+// The install review polls a device's state once a second, five times at most.
+bool ReachesState(CDevNode& node, BOOL bEnabled)
 {
+    for (int nPoll = 0; nPoll < 5; ++nPoll)
+    {
+        Sleep(1000);
+        if (node.CheckDeviceState(bEnabled))
+            return true;
+    }
+    return false;
+}
+
+// The status line `winsim devices` prints for a device.
+std::string TreeStatus(const std::string& machineDir, const std::string& instance)
+{
+    const char* bin = std::getenv("WINSIM_BIN");
+    if (!bin)
+        return "(WINSIM_BIN not set)";
+    std::string out;
+    FILE* pipe = popen(("'" + std::string(bin) + "/winsim' devices '" + machineDir + "'").c_str(), "r");
+    if (!pipe)
+        return out;
+    char line[1024];
+    bool bInBlock = false;
+    while (fgets(line, sizeof(line), pipe))
+    {
+        std::string text = line;
+        if (text.find(instance) != std::string::npos)
+            bInBlock = true;
+        else if (bInBlock && text.find("status:") != std::string::npos)
+        {
+            out = text.substr(text.find(':') + 1);
+            out = out.substr(out.find_first_not_of(' '));
+            out = out.substr(0, out.find_last_not_of("\r\n") + 1);
+            break;
+        }
+    }
+    pclose(pipe);
+    return bInBlock ? out : "(not listed)";
+}
+
+TEST_F(DevNodeTest, TheSoftModemWithoutADriver)
+{
+    CDevNode modem("VEN_F0E1&DEV_2F20&SUBSYS_200FF0E1", FALSE);
+    ASSERT_TRUE(modem.IsBound());
+    EXPECT_EQ(kPciModemInstance, InstanceOf(modem));
+    char szDesc[MAX_PATH] = {0};
+    DWORD dwSize = sizeof(szDesc);
+    ASSERT_TRUE(modem.GetDeviceRegistryProperty(SPDRP_DEVICEDESC, reinterpret_cast<BYTE*>(szDesc), &dwSize));
+    EXPECT_STRNE("", szDesc);
+    char szIDs[1024] = {0};
+    dwSize = sizeof(szIDs);
+    ASSERT_TRUE(modem.GetDeviceRegistryProperty(SPDRP_HARDWAREID, reinterpret_cast<BYTE*>(szIDs), &dwSize));
+    EXPECT_STREQ(kPciModemID, szIDs);
+    EXPECT_FALSE(modem.HasDriverKey());
+    EXPECT_FALSE(modem.CheckDeviceState(TRUE));
+    EXPECT_TRUE(modem.CheckDeviceState(FALSE));
+}
+
+TEST_F(DevNodeTest, DisableEnableAndRemoveShowInTheTree)
+{
+    const std::string codecInstance = "HDAUDIO\\FUNC_01&VEN_F0E1&DEV_5045&SUBSYS_F0E10001&REV_1001\\4&1C3B2A0E&0&0001";
     CDevNode codec(kCodecID, FALSE);
     ASSERT_TRUE(codec.IsBound());
     EXPECT_TRUE(codec.CheckDeviceState(TRUE));
+    EXPECT_EQ("started", TreeStatus(MachineDir(), codecInstance));
+
     ASSERT_TRUE(codec.ChangeState(FALSE));
-    Sleep(2000); // the device stops within a short while
-    EXPECT_TRUE(codec.CheckDeviceState(FALSE));
+    EXPECT_TRUE(ReachesState(codec, FALSE));
     EXPECT_FALSE(codec.CheckDeviceState(TRUE));
+    EXPECT_EQ(0u, TreeStatus(MachineDir(), codecInstance).find("problem 22"))
+        << TreeStatus(MachineDir(), codecInstance);
+
     ASSERT_TRUE(codec.ChangeState(TRUE));
-    Sleep(2000);
-    EXPECT_TRUE(codec.CheckDeviceState(TRUE));
+    EXPECT_TRUE(ReachesState(codec, TRUE));
+    EXPECT_EQ("started", TreeStatus(MachineDir(), codecInstance));
 
-    // A driverless device runs with a problem: it counts as not enabled.
-    CDevNode modem(kPciModemID, FALSE);
-    EXPECT_TRUE(modem.CheckDeviceState(FALSE));
-
-    ASSERT_TRUE(modem.RemoveDevice());
-    CDevNode gone(kPciModemID, FALSE);
+    // Removal: the device is gone until the bus is enumerated again; it then comes back without a driver.
+    ASSERT_TRUE(codec.RemoveDevice());
+    CDevNode gone(kCodecID, FALSE);
     EXPECT_FALSE(gone.IsBound());
+    EXPECT_EQ("absent (removed)", TreeStatus(MachineDir(), codecInstance));
+
+    KDeviceApi* pApi = GetDeviceApi();
+    DEVINST root = 0;
+    ASSERT_EQ(CR_SUCCESS, pApi->KCM_Locate_DevInst(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL));
+    ASSERT_EQ(CR_SUCCESS, pApi->KCM_Reenumerate_DevInst(root, CM_REENUMERATE_SYNCHRONOUS));
+    CDevNode back(kCodecID, FALSE);
+    ASSERT_TRUE(back.IsBound());
+    EXPECT_FALSE(back.HasDriverKey());
+    EXPECT_FALSE(back.CheckDeviceState(TRUE));
+    EXPECT_EQ(0u, TreeStatus(MachineDir(), codecInstance).find("problem 28"))
+        << TreeStatus(MachineDir(), codecInstance);
 }
 
 TEST_F(DevNodeTest, AnUnboundNodeAnswersWithFailureAtOnce)
@@ -186,10 +261,21 @@ TEST_F(DevNodeWithoutSetupApiTest, TheNodeStaysUnbound)
 }
 
 // Windows 98: hardware IDs are one comma-separated text, and verification asks for a child of the device.
+// The derived machine adds a USB modem with its driver (class Modem) that declares no child.
 class DevNodeWin9xTest : public DevNodeTest
 {
 protected:
-    const char* Profile() const override { return "win98se"; }
+    const char* Profile() const override
+    {
+        static std::string profile = DeriveProfile("win98se", "win98se-usb-modem",
+                                                   "[Device.2]\n"
+                                                   "InstanceId=USB\\VID_F0E1&PID_3A01\\5&1E2D3C4B&0&1\n"
+                                                   "HardwareIDs=USB\\VID_F0E1&PID_3A01\n"
+                                                   "Class=Modem\n"
+                                                   "ClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n"
+                                                   "DriverDesc=Sample USB Modem\n");
+        return profile.c_str();
+    }
 };
 
 TEST_F(DevNodeWin9xTest, CommaSeparatedIDsAndTheEnumeratorCheck)
@@ -204,6 +290,25 @@ TEST_F(DevNodeWin9xTest, CommaSeparatedIDsAndTheEnumeratorCheck)
     // The driverless modem's class reads UNKNOWN on Windows 98: it counts as enumerated.
     CDevNode verified("PCI\\VEN_F0E1&DEV_2F20", TRUE);
     EXPECT_TRUE(verified.IsBound());
+
+    // A modem with a driver but no Child0000 HardwareID and no ChildID is not an enumerator.
+    CDevNode usb("USB\\VID_F0E1&PID_3A01", FALSE);
+    ASSERT_TRUE(usb.IsBound());
+    CDevNode usbVerified("USB\\VID_F0E1&PID_3A01", TRUE);
+    EXPECT_FALSE(usbVerified.IsBound());
+    // Once its driver key names a child, it is.
+    HKEY hKey = usb.RegOpenClassDeviceKey();
+    ASSERT_NE(reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE), hKey);
+    HKEY hChild = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(hKey, "Child0000", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hChild, nullptr));
+    const char kChild[] = "MDM9X\\SERWAVE";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(hChild, "HardwareID", 0, REG_SZ, reinterpret_cast<const BYTE*>(kChild), sizeof(kChild)));
+    RegCloseKey(hChild);
+    usb.CloseClassDeviceKey();
+    CDevNode usbWithChild("USB\\VID_F0E1&PID_3A01", TRUE);
+    EXPECT_TRUE(usbWithChild.IsBound());
 }
 
 } // namespace

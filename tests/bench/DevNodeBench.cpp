@@ -1,0 +1,76 @@
+// Finding a device by a piece of its hardware ID on a machine with 300 devices more than the default one:
+// the enumeration walks the present devices in order and reads each one's hardware IDs, as install
+// preparation does for every ID of every INF. The target is the last device, the worst case.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "TestMachine.h"
+#include "install/CDevNode.h"
+#include "install/KDeviceApi.h"
+#include "winsim/winsim.h"
+
+namespace
+{
+
+const int kExtraDevices = 300;
+
+// The default machine's devices are [Device.1] ... [Device.N]; the added ones follow them.
+int ProfileDeviceCount()
+{
+    std::ifstream ini(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2/machine.ini");
+    int nCount = 0;
+    for (std::string line; std::getline(ini, line);)
+        nCount += line.rfind("[Device.", 0) == 0 ? 1 : 0;
+    return nCount;
+}
+
+std::string ManyDevicesProfile(int nFirst)
+{
+    std::string ini;
+    for (int i = 0; i < kExtraDevices; ++i)
+    {
+        char szSection[512];
+        std::snprintf(szSection, sizeof(szSection),
+                      "[Device.%d]\nInstanceId=ROOT\\SAMPLE_%03d\\0000\n"
+                      "HardwareIDs=ROOT\\SAMPLE_%03d&REV_01|ROOT\\SAMPLE_%03d\n"
+                      "Description=Sample root device %d\n",
+                      nFirst + i, i, i, i, i);
+        ini += szSection;
+    }
+    return TestMachine::DeriveProfile("xp-sp2", "many-devices", ini);
+}
+
+void DevNodeFind(benchmark::State& state)
+{
+    std::string profile = ManyDevicesProfile(ProfileDeviceCount() + 1);
+    std::string dir = profile.empty() ? std::string() : TestMachine::MakeMachine(profile);
+    winsim::AttachOptions options;
+    options.machineDir = dir;
+    options.imagePath = "C:\\BENCH\\bench.exe";
+    std::string error;
+    if (dir.empty() || !winsim::Attach(options, error))
+    {
+        state.SkipWithError("cannot make the machine");
+        return;
+    }
+    char szTarget[32];
+    std::snprintf(szTarget, sizeof(szTarget), "SAMPLE_%03d&REV_01", kExtraDevices - 1);
+    for (auto _ : state)
+    {
+        CDevNode node;
+        if (!node.FindDevNode(szTarget, FALSE))
+        {
+            state.SkipWithError("the last device was not found");
+            break;
+        }
+    }
+    state.counters["devices"] = kExtraDevices;
+    DeleteDeviceApi();
+    winsim::Detach(0);
+}
+BENCHMARK(DevNodeFind)->Unit(benchmark::kMillisecond);
+
+} // namespace
