@@ -67,19 +67,10 @@ target_include_directories(winsim_tests PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
 target_link_libraries(winsim_tests PRIVATE test_support GTest::gtest_main)
 drvsetup_warnings(winsim_tests)
 
-# The sample package shipped as one cabinet (MSZIP, made with gcab), as makers ship packages beside Setup.exe.
-file(GLOB SAMPLE_PACKAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/package/*)
-set(SAMPLE_CAB ${CMAKE_BINARY_DIR}/package/DRIVERS.CAB)
-add_custom_command(OUTPUT ${SAMPLE_CAB}
-                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/package
-                   COMMAND gcab -c -z -n ${SAMPLE_CAB} ${SAMPLE_PACKAGE_FILES}
-                   DEPENDS ${SAMPLE_PACKAGE_FILES}
-                   COMMENT "Packing the sample package into DRIVERS.CAB")
-add_custom_target(sample_cab ALL DEPENDS ${SAMPLE_CAB})
+include(cmake/SampleCabinet.cmake)
 
 add_executable(drvsetup_tests ${UNIT_TEST_SOURCES} ${CONFORMANCE_TEST_SOURCES} ${SCENARIO_TEST_SOURCES})
-add_dependencies(drvsetup_tests sample_cab)
-target_compile_definitions(drvsetup_tests PRIVATE DRVSETUP_SAMPLE_CAB="${SAMPLE_CAB}")
+drvsetup_use_sample_cabinet(drvsetup_tests)
 target_link_libraries(drvsetup_tests PRIVATE drvsetup_core test_support GTest::gtest_main)
 target_include_directories(drvsetup_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 drvsetup_warnings(drvsetup_tests)

@@ -40,6 +40,8 @@ file(GLOB CONFORMANCE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/c
 add_executable(conformance_tests ${CONFORMANCE_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMachineWindows.cpp)
 target_include_directories(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(conformance_tests PRIVATE drvsetup_core gtest gtest_main)
+include(cmake/SampleCabinet.cmake)
+drvsetup_use_sample_cabinet(conformance_tests)
 drvsetup_warnings(conformance_tests)
 
 # The conformance tests read the program's own string tables: they carry the same resources as Setup.exe.

@@ -3,11 +3,10 @@
 // and the unpacked files are gone when the run's install path object ends.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "FileText.h"
+#include "SampleCabinet.h"
 #include "TestMachine.h"
 #include "app/CTraceLog.h"
 #include "install/KDeviceApi.h"
@@ -16,19 +15,13 @@
 namespace
 {
 
-std::string HostFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class CabinetPackageScenarioTest : public TestMachine
 {
 protected:
     void SetUp() override
     {
         TestMachine::SetUp();
-        m_cabinet = HostFile(DRVSETUP_SAMPLE_CAB);
+        m_cabinet.assign(reinterpret_cast<const char*>(kSampleCabinet), sizeof(kSampleCabinet));
         ASSERT_GT(m_cabinet.size(), 1000u);
         // The program's folder is C:\TEST: Setup.exe, the cabinet and a read-me, as a maker ships them.
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\Setup.exe", "program"));
