@@ -77,6 +77,13 @@ BOOL KDeviceApi::KSetupDiGetDeviceRegistryProperty(HDEVINFO DeviceInfoSet, PSP_D
                          PropertyRegDataType, PropertyBuffer, PropertyBufferSize, RequiredSize);
 }
 
+BOOL KDeviceApi::KSetupDiSetDeviceRegistryProperty(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                   DWORD Property, const BYTE* PropertyBuffer, DWORD PropertyBufferSize)
+{
+    return SETUPAPI_CALL(BOOL, "SetupDiSetDeviceRegistryPropertyA", FALSE, DeviceInfoSet, DeviceInfoData, Property,
+                         PropertyBuffer, PropertyBufferSize);
+}
+
 BOOL KDeviceApi::KSetupDiGetDeviceInstanceId(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                              PSTR DeviceInstanceId, DWORD DeviceInstanceIdSize, PDWORD RequiredSize)
 {

@@ -25,6 +25,8 @@ public:
     BOOL KSetupDiGetDeviceRegistryProperty(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
                                            PDWORD PropertyRegDataType, PBYTE PropertyBuffer, DWORD PropertyBufferSize,
                                            PDWORD RequiredSize);
+    BOOL KSetupDiSetDeviceRegistryProperty(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
+                                           const BYTE* PropertyBuffer, DWORD PropertyBufferSize);
     BOOL KSetupDiGetDeviceInstanceId(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, PSTR DeviceInstanceId,
                                      DWORD DeviceInstanceIdSize, PDWORD RequiredSize);
     BOOL KSetupDiGetDeviceInfoListDetail(HDEVINFO DeviceInfoSet,

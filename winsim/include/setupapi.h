@@ -70,6 +70,9 @@ typedef struct _SP_DEVINFO_LIST_DETAIL_DATA_A
 
 typedef UINT DI_FUNCTION;
 
+typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA NewDeviceData,
+                                            PSP_DEVINFO_DATA ExistingDeviceData, PVOID CompareContext);
+
 typedef struct _SP_CLASSINSTALL_HEADER
 {
     DWORD cbSize;
@@ -164,6 +167,7 @@ typedef struct _CABINET_INFO_A
 #define DIOD_CANCEL_REMOVE 0x00000004
 #define DICD_GENERATE_ID 0x00000001
 #define DICD_INHERIT_CLASSDRVS 0x00000002
+#define SPRDI_FIND_DUPS 0x00000001
 #define SPDIT_NODRIVER 0x00000000
 #define SPDIT_CLASSDRIVER 0x00000001
 #define SPDIT_COMPATDRIVER 0x00000002
@@ -361,5 +365,14 @@ WINSETUPAPI BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, H
                                                   PSP_DEVINFO_DATA DeviceInfoData);
 WINSETUPAPI BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                      DWORD DriverType);
+WINSETUPAPI BOOL WINAPI SetupDiCreateDeviceInfoA(HDEVINFO DeviceInfoSet, PCSTR DeviceName, const GUID* ClassGuid,
+                                                 PCSTR DeviceDescription, HWND hwndParent, DWORD CreationFlags,
+                                                 PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                          DWORD Property, const BYTE* PropertyBuffer,
+                                                          DWORD PropertyBufferSize);
+WINSETUPAPI BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Flags,
+                                                  PSP_DETSIG_CMPPROC CompareProc, PVOID CompareContext,
+                                                  PSP_DEVINFO_DATA DupDeviceInfoData);
 WINSETUPAPI BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR ClassName, LPGUID ClassGuidList, DWORD ClassGuidListSize,
                                                    PDWORD RequiredSize);

@@ -2,6 +2,7 @@
 // disables it (SetupDiChangeState, with the parameters SetupDiSetClassInstallParamsA gave); the device
 // shows the change after a short virtual delay. DIF_REMOVE takes it out of the machine: devnode, Enum key
 // and driver key; a device still plugged in comes back without a driver at the next re-enumeration.
+// DIF_REGISTERDEVICE registers a device the program created (SetupDiRegisterDeviceInfo).
 // Both need an administrator on NT. Other DIF_ codes have no default action here: ERROR_DI_DO_DEFAULT.
 #include <cstring>
 #include <vector>
@@ -198,6 +199,8 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, HDEVINFO Devi
         return ChangeDeviceState(*rt, DeviceInfoSet, DeviceInfoData);
     case DIF_REMOVE:
         return RemoveDevice(*rt, DeviceInfoSet, DeviceInfoData);
+    case DIF_REGISTERDEVICE:
+        return SetupDiRegisterDeviceInfo(DeviceInfoSet, DeviceInfoData, 0, nullptr, nullptr, nullptr);
     default:
         SetLastError(ERROR_DI_DO_DEFAULT);
         return FALSE;

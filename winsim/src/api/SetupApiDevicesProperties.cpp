@@ -163,6 +163,12 @@ HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA Device
         SetLastError(ERROR_INVALID_FLAGS);
         return failed;
     }
+    // A device created through the set has no keys but its own until it is registered.
+    if (ref.element.created && tree.IsUnregistered(ref.Instance()))
+    {
+        SetLastError(ERROR_DEVINFO_NOT_REGISTERED);
+        return failed;
+    }
     int64_t key = 0;
     if (Scope == DICS_FLAG_CONFIGSPECIFIC)
         key = ConfigSpecificKey(tree, ref, HwProfile, KeyType);

@@ -1,6 +1,8 @@
 // SETUPAPI: device information sets. A set lists devices in enumeration order (the profile's order), as
 // their Enum keys say they are: of a class or all classes, of one enumerator, present or phantoms too.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/Runtime.h"
 #include "core/Store.h"
@@ -91,7 +93,9 @@ BOOL WINAPI SetupDiOpenDeviceInfoA(HDEVINFO DeviceInfoSet, PCSTR DeviceInstanceI
     DeviceTree tree(*rt);
     tree.Settle();
     DeviceRecord device;
-    const int64_t key = tree.Find(DeviceInstanceId, device) ? tree.EnumKey(device) : 0;
+    // A device a program created and has not registered is no device to open yet.
+    const int64_t key =
+        tree.Find(DeviceInstanceId, device) && !tree.IsUnregistered(device.instance) ? tree.EnumKey(device) : 0;
     const GUID deviceClass = key ? DeviceSetAccess::ClassOf(tree, key) : DeviceIds::NullGuid();
     txn.Commit();
     if (!key)
@@ -142,8 +146,18 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
-    if (!DeviceInfoSet::FromHandle(*rt, DeviceInfoSet))
+    auto set = DeviceInfoSet::FromHandle(*rt, DeviceInfoSet);
+    if (!set)
         return FALSE;
+    // Devices the set created and nobody registered go with it.
+    const std::vector<std::string> created = set->Created();
+    if (!created.empty())
+    {
+        Transaction txn(rt->GetMachine().GetStore());
+        DeviceTree tree(*rt);
+        tree.DropUnregistered(created);
+        txn.Commit();
+    }
     rt->Handles().Close(DeviceInfoSet);
     SetLastError(NO_ERROR);
     return TRUE;

@@ -23,7 +23,7 @@ std::shared_ptr<DeviceInfoSet> DeviceInfoSet::FromHandle(Runtime& rt, HDEVINFO h
 }
 
 DeviceInfoSet::Element DeviceInfoSet::Add(uint32_t devinst, const std::string& instance, const GUID& classGuid,
-                                          int64_t enumKey)
+                                          int64_t enumKey, bool created)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto found = m_byInstance.find(instance);
@@ -35,9 +35,28 @@ DeviceInfoSet::Element DeviceInfoSet::Add(uint32_t devinst, const std::string& i
     element.instance = instance;
     element.classGuid = classGuid;
     element.enumKey = enumKey;
+    element.created = created;
     m_byInstance[instance] = m_elements.size();
     m_elements.push_back(element);
     return element;
+}
+
+bool DeviceInfoSet::Contains(const std::string& instance) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_byInstance.count(instance) != 0;
+}
+
+std::vector<std::string> DeviceInfoSet::Created() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> instances;
+    for (const Element& element : m_elements)
+    {
+        if (element.created && !element.removed)
+            instances.push_back(element.instance);
+    }
+    return instances;
 }
 
 bool DeviceInfoSet::At(size_t index, Element& element) const
@@ -83,6 +102,16 @@ void DeviceInfoSet::SetEnumKey(uint64_t id, int64_t enumKey)
     {
         if (element.id == id)
             element.enumKey = enumKey;
+    }
+}
+
+void DeviceInfoSet::SetClass(uint64_t id, const GUID& classGuid)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (Element& element : m_elements)
+    {
+        if (element.id == id)
+            element.classGuid = classGuid;
     }
 }
 

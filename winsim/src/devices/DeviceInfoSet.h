@@ -33,6 +33,8 @@ public:
         int64_t enumKey = 0;
         // Removed through this set (DIF_REMOVE): it stays in the list, but is no device any more.
         bool removed = false;
+        // Created through this set (SetupDiCreateDeviceInfoA): unless registered, it goes with the set.
+        bool created = false;
     };
 
     explicit DeviceInfoSet(const GUID& classGuid) : m_classGuid(classGuid) {}
@@ -43,12 +45,18 @@ public:
 
     const GUID& ClassGuid() const { return m_classGuid; }
     // The device's element, added at the end unless the set has it already.
-    Element Add(uint32_t devinst, const std::string& instance, const GUID& classGuid, int64_t enumKey);
+    Element Add(uint32_t devinst, const std::string& instance, const GUID& classGuid, int64_t enumKey,
+                bool created = false);
+    // Whether the set has an element for the instance that was not removed.
+    bool Contains(const std::string& instance) const;
+    // The instances of the elements created through the set and not removed.
+    std::vector<std::string> Created() const;
     bool At(size_t index, Element& element) const;
     // The element an SP_DEVINFO_DATA names; false when it is not one of this set's.
     bool Find(const SP_DEVINFO_DATA& data, Element& element) const;
     void MarkRemoved(uint64_t id);
     void SetEnumKey(uint64_t id, int64_t enumKey);
+    void SetClass(uint64_t id, const GUID& classGuid);
 
     // Class install parameters, for one element (id) or for the set (id 0).
     void SetParams(uint64_t id, const void* params, size_t size);

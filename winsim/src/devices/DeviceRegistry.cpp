@@ -128,6 +128,11 @@ int64_t DeviceRegistry::CreateEnumKey(const DeviceRecord& device)
     return key;
 }
 
+int64_t DeviceRegistry::CreateDeviceKey(const std::string& instance)
+{
+    return CreatePath(EnumPath(instance), true);
+}
+
 int64_t DeviceRegistry::DeviceParametersKey(int64_t enumKey)
 {
     return IsNT() ? m_registry.FindChild(enumKey, kDeviceParameters) : enumKey;
@@ -172,6 +177,19 @@ bool DeviceRegistry::WriteIds(int64_t key, const std::string& name, const std::v
     if (IsNT())
         return SetValue(key, name, REG_MULTI_SZ, DeviceIds::MultiSz(ids));
     return SetValue(key, name, REG_SZ, StringData(DeviceIds::CommaList(ids)));
+}
+
+bool DeviceRegistry::WriteDword(int64_t key, const std::string& name, uint32_t value)
+{
+    return SetValue(key, name, REG_DWORD, DwordData(value));
+}
+
+bool DeviceRegistry::DeleteValue(int64_t key, const std::string& name)
+{
+    if (!m_registry.DeleteValue(key, name))
+        return false;
+    Record("delete-value", key, name);
+    return true;
 }
 
 uint32_t DeviceRegistry::ConfigFlags(int64_t enumKey)

@@ -49,6 +49,8 @@ public:
     bool HasEnumBranch(const std::string& path);
     // The key of a device the bus reports for the first time: its IDs and description, no driver.
     int64_t CreateEnumKey(const DeviceRecord& device);
+    // The bare key of a device a program creates (SetupDiCreateDeviceInfo): no values yet.
+    int64_t CreateDeviceKey(const std::string& instance);
     // `Device Parameters` on NT, the device key itself on Windows 9x; 0 when missing.
     int64_t DeviceParametersKey(int64_t enumKey);
     // The key the Enum key's Driver value names; 0 when there is none.
@@ -58,6 +60,9 @@ public:
     std::vector<std::string> ReadIds(int64_t key, const std::string& name);
     bool WriteString(int64_t key, const std::string& name, const std::string& value, uint32_t type = 1);
     bool WriteIds(int64_t key, const std::string& name, const std::vector<std::string>& ids);
+    bool WriteDword(int64_t key, const std::string& name, uint32_t value);
+    // False when the key has no value of that name.
+    bool DeleteValue(int64_t key, const std::string& name);
     uint32_t ConfigFlags(int64_t enumKey);
     bool SetConfigFlags(int64_t enumKey, uint32_t flags);
 

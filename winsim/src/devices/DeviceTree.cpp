@@ -12,6 +12,9 @@ namespace winsim
 namespace
 {
 
+// The Enum key value of a device created and not registered yet.
+constexpr const char* kPhantomValue = "Phantom";
+
 DeviceRecord RecordOf(const ProfileDevice& entry, uint64_t machineStartMs)
 {
     DeviceRecord record;
@@ -138,6 +141,88 @@ bool DeviceTree::Add(const ProfileDevice& device)
     m_journal.Record("device", "add", record.instance);
     Propagate(true);
     return true;
+}
+
+bool DeviceTree::Create(const std::string& instance, const GUID& classGuid, DeviceRecord& created)
+{
+    const std::string id = DeviceIds::Upper(instance);
+    if (m_registry.FindEnumKey(id))
+        return false;
+    DeviceRecord device;
+    if (m_table.Find(id, device))
+    {
+        // Hardware the machine knew, whose keys went: it keeps its row, and is no device until registered.
+        if (device.present)
+            return false;
+        if (DeviceIds::Enumerator(id) == "ROOT")
+            device.plugged = false;
+        else
+            device.removed = true;
+        device.plugAt.reset();
+    }
+    else
+    {
+        device.instance = id;
+        device.plugged = false;
+        if (!m_table.Insert(device))
+            return false;
+    }
+    device.enumKey = m_registry.CreateDeviceKey(id);
+    // As SETUPAPI marks a device it created and nobody registered yet.
+    if (!device.enumKey || !m_registry.WriteDword(device.enumKey, kPhantomValue, 1))
+        return false;
+    if (!DeviceIds::SameGuid(classGuid, DeviceIds::NullGuid()))
+    {
+        m_registry.WriteString(device.enumKey, "ClassGUID", DeviceIds::FormatGuid(classGuid));
+        for (const DeviceClass& known : m_registry.Classes())
+        {
+            GUID guid;
+            if (DeviceIds::ParseGuid(known.guid, guid) && DeviceIds::SameGuid(guid, classGuid))
+                m_registry.WriteString(device.enumKey, "Class", known.name);
+        }
+    }
+    device.driver = false;
+    device.disabled = false;
+    device.wasDisabled = false;
+    device.changeAt = 0;
+    device.problem = 0;
+    device.pendingUntil = 0;
+    m_journal.Record("device", "create", id);
+    created = device;
+    return m_table.Update(device);
+}
+
+bool DeviceTree::Register(const std::string& instance)
+{
+    DeviceRecord device;
+    const int64_t key = m_table.Find(instance, device) ? EnumKey(device) : 0;
+    if (!key || !m_registry.DeleteValue(key, kPhantomValue))
+        return false;
+    device.plugged = true;
+    device.removed = false;
+    device.plugAt.reset();
+    m_journal.Record("device", "register", device.instance);
+    if (!m_table.Update(device))
+        return false;
+    Propagate(false);
+    return true;
+}
+
+bool DeviceTree::IsUnregistered(const std::string& instance)
+{
+    DeviceRecord device;
+    RegValue phantom;
+    const int64_t key = m_table.Find(instance, device) ? EnumKey(device) : 0;
+    return key && m_registry.Registry().QueryValue(key, kPhantomValue, phantom);
+}
+
+void DeviceTree::DropUnregistered(const std::vector<std::string>& instances)
+{
+    for (const std::string& instance : instances)
+    {
+        if (IsUnregistered(instance))
+            Remove(instance);
+    }
 }
 
 void DeviceTree::Settle()

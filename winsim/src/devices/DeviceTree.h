@@ -26,6 +26,7 @@
 #include "DeviceStatus.h"
 #include "DeviceTable.h"
 #include "core/MachineIdentity.h"
+#include "guiddef.h"
 
 namespace winsim
 {
@@ -55,6 +56,15 @@ public:
     // Hardware the machine gains later (a root-enumerated device that setup creates); it appears at once
     // when its parent is there. False when a device of that instance ID exists.
     bool Add(const ProfileDevice& device);
+    // SetupDiCreateDeviceInfo: a device a program creates by instance ID. It gets its Enum key (with its class
+    // unless GUID_NULL, and the Phantom value) but no devnode until registered. False when the instance has keys.
+    bool Create(const std::string& instance, const GUID& classGuid, DeviceRecord& created);
+    // DIF_REGISTERDEVICE: a created device becomes a device of the root, present at once, without a driver.
+    bool Register(const std::string& instance);
+    // A device a program created and nobody registered: its key has the Phantom value.
+    bool IsUnregistered(const std::string& instance);
+    // The set that created them goes: those of the devices still unregistered go too, keys and all.
+    void DropUnregistered(const std::vector<std::string>& instances);
 
     // Applies the plug-ins and state changes that have fallen due.
     void Settle();

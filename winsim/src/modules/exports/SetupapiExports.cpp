@@ -14,6 +14,7 @@ void AddSetupapiExports(BuiltinModule& module)
     module.Export("SetupDiCallClassInstaller", SetupDiCallClassInstaller);
     module.Export("SetupDiChangeState", SetupDiChangeState);
     module.Export("SetupDiClassGuidsFromNameA", SetupDiClassGuidsFromNameA);
+    module.Export("SetupDiCreateDeviceInfoA", SetupDiCreateDeviceInfoA);
     module.Export("SetupDiCreateDeviceInfoList", SetupDiCreateDeviceInfoList);
     module.Export("SetupDiDestroyDeviceInfoList", SetupDiDestroyDeviceInfoList);
     module.Export("SetupDiDestroyDriverInfoList", SetupDiDestroyDriverInfoList);
@@ -24,7 +25,9 @@ void AddSetupapiExports(BuiltinModule& module)
     module.Export("SetupDiGetDeviceRegistryPropertyA", SetupDiGetDeviceRegistryPropertyA);
     module.Export("SetupDiOpenDevRegKey", SetupDiOpenDevRegKey);
     module.Export("SetupDiOpenDeviceInfoA", SetupDiOpenDeviceInfoA);
+    module.Export("SetupDiRegisterDeviceInfo", SetupDiRegisterDeviceInfo);
     module.Export("SetupDiSetClassInstallParamsA", SetupDiSetClassInstallParamsA);
+    module.Export("SetupDiSetDeviceRegistryPropertyA", SetupDiSetDeviceRegistryPropertyA);
     module.Export("SetupDefaultQueueCallbackA", SetupDefaultQueueCallbackA);
     module.Export("SetupFindFirstLineA", SetupFindFirstLineA);
     module.Export("SetupFindNextLine", SetupFindNextLine);
