@@ -64,6 +64,9 @@ void InfModel::Reserve(size_t textSize)
     m_fields.reserve(textSize / 12);
     m_lines.reserve(textSize / 48);
     m_lineSection.reserve(textSize / 48);
+    // Driver INFs hold a section every few hundred bytes; the index then never rehashes while reading.
+    m_sections.reserve(textSize / 256);
+    m_sectionIndex.reserve(textSize / 256);
 }
 
 void InfModel::AddLine(uint32_t section, uint32_t sourceLine, bool hasKey, std::string_view text,
