@@ -24,6 +24,19 @@ std::shared_ptr<FileObject> FileOf(Runtime& rt, HANDLE handle)
     return file;
 }
 
+// Hands the byte count back and turns a Win32 error code into the function's result.
+BOOL IoResult(uint32_t error, uint32_t done, LPDWORD lpCount)
+{
+    if (lpCount)
+        *lpCount = done;
+    if (error)
+    {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 } // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
@@ -64,11 +77,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     {
         uint32_t done = 0;
         uint32_t error = ConsoleHandles::Read(hFile, lpBuffer, nNumberOfBytesToRead, done);
-        if (lpNumberOfBytesRead)
-            *lpNumberOfBytesRead = done;
-        if (error)
-            SetLastError(error);
-        return error ? FALSE : TRUE;
+        return IoResult(error, done, lpNumberOfBytesRead);
     }
     auto file = FileOf(*rt, hFile);
     if (!file)
@@ -86,14 +95,7 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     }
     uint32_t done = 0;
     uint32_t error = file->Read(lpBuffer, nNumberOfBytesToRead, done);
-    if (lpNumberOfBytesRead)
-        *lpNumberOfBytesRead = done;
-    if (error)
-    {
-        SetLastError(error);
-        return FALSE;
-    }
-    return TRUE;
+    return IoResult(error, done, lpNumberOfBytesRead);
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
@@ -106,11 +108,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     {
         uint32_t done = 0;
         uint32_t error = ConsoleHandles::Write(hFile, lpBuffer, nNumberOfBytesToWrite, done);
-        if (lpNumberOfBytesWritten)
-            *lpNumberOfBytesWritten = done;
-        if (error)
-            SetLastError(error);
-        return error ? FALSE : TRUE;
+        return IoResult(error, done, lpNumberOfBytesWritten);
     }
     auto file = FileOf(*rt, hFile);
     if (!file)
@@ -127,14 +125,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     }
     uint32_t done = 0;
     uint32_t error = file->Write(lpBuffer, nNumberOfBytesToWrite, done, rt->GetClock().NowMs());
-    if (lpNumberOfBytesWritten)
-        *lpNumberOfBytesWritten = done;
-    if (error)
-    {
-        SetLastError(error);
-        return FALSE;
-    }
-    return TRUE;
+    return IoResult(error, done, lpNumberOfBytesWritten);
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod)
