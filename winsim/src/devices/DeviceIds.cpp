@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ProfileValue.h"
 #include "files/NameCase.h"
 
 namespace winsim
@@ -13,14 +14,6 @@ namespace
 {
 
 constexpr size_t kMaxDeviceIdLen = 200;
-
-std::string Trim(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool HexField(const std::string& text, size_t at, size_t digits, uint64_t& value)
 {
@@ -114,7 +107,7 @@ std::vector<std::string> DeviceIds::SplitList(const std::string& text, char sepa
         size_t end = text.find(separator, start);
         if (end == std::string::npos)
             end = text.size();
-        const std::string item = Trim(text.substr(start, end - start));
+        const std::string item = ProfileValue::Trim(text.substr(start, end - start));
         if (!item.empty())
             items.push_back(item);
         start = end + 1;

@@ -5,38 +5,15 @@
 #include <sstream>
 
 #include "DeviceIds.h"
+#include "core/ProfileValue.h"
 #include "profile/HostFiles.h"
 
 namespace winsim
 {
 
-namespace
-{
-
-std::string Trim(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// A ';' after a blank starts a comment.
-std::string WithoutComment(const std::string& value)
-{
-    for (size_t i = 1; i < value.size(); ++i)
-    {
-        if (value[i] == ';' && (value[i - 1] == ' ' || value[i - 1] == '\t'))
-            return Trim(value.substr(0, i));
-    }
-    return value;
-}
-
-} // namespace
-
 bool DeviceProfileReader::IsDeviceSection(const std::string& name)
 {
-    const std::string upper = DeviceIds::Upper(Trim(name));
+    const std::string upper = DeviceIds::Upper(ProfileValue::Trim(name));
     return upper.rfind("DEVICE.", 0) == 0;
 }
 
@@ -62,13 +39,13 @@ bool DeviceProfileReader::Read(const std::string& path, std::vector<ProfileDevic
     while (std::getline(lines, line))
     {
         ++number;
-        line = Trim(line);
+        line = ProfileValue::Trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[')
         {
             current = nullptr;
-            const std::string name = Trim(line.substr(1, line.size() - 2));
+            const std::string name = ProfileValue::Trim(line.substr(1, line.size() - 2));
             if (!IsDeviceSection(name))
                 continue;
             const std::string upper = DeviceIds::Upper(name);
@@ -86,11 +63,11 @@ bool DeviceProfileReader::Read(const std::string& path, std::vector<ProfileDevic
         const size_t equals = line.find('=');
         if (equals == std::string::npos)
             return fail(number, "expected name=value");
-        std::string value = WithoutComment(Trim(line.substr(equals + 1)));
+        std::string value = ProfileValue::WithoutComment(ProfileValue::Trim(line.substr(equals + 1)));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         std::string what;
-        if (!current->Set(Trim(line.substr(0, equals)), value, what))
+        if (!current->Set(ProfileValue::Trim(line.substr(0, equals)), value, what))
             return fail(number, what);
     }
 

@@ -5,6 +5,7 @@
 
 #include "BuiltinModules.h"
 #include "ModuleName.h"
+#include "core/ProfileValue.h"
 #include "core/Store.h"
 #include "files/NameCase.h"
 
@@ -13,14 +14,6 @@ namespace winsim
 
 namespace
 {
-
-std::string Trim(const std::string& text)
-{
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool IsExportName(const std::string& name)
 {
@@ -50,7 +43,7 @@ bool ModuleTrims::Add(const std::string& module, const std::string& value, std::
         size_t comma = value.find(',', start);
         if (comma == std::string::npos)
             comma = value.size();
-        std::string item = Trim(value.substr(start, comma - start));
+        std::string item = ProfileValue::Trim(value.substr(start, comma - start));
         if (item.size() < 2 || item[0] != '-' || !IsExportName(item.substr(1)))
         {
             what = "'" + module + "' needs 'absent' or a list of exports to remove (-Name,-Name), not '" + value + "'";

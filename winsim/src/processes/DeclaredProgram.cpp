@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/ProfileValue.h"
 #include "files/NameCase.h"
 #include "files/PathResolver.h"
 
@@ -10,14 +11,6 @@ namespace winsim
 
 namespace
 {
-
-std::string Trim(const std::string& text)
-{
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 bool Number(const std::string& text, uint64_t limit, uint64_t& value)
 {
@@ -61,7 +54,8 @@ bool DeclaredProgram::Set(const std::string& key, const std::string& value, std:
         while (start <= value.size())
         {
             size_t end = value.find(',', start);
-            const std::string item = Trim(value.substr(start, end == std::string::npos ? end : end - start));
+            const std::string item =
+                ProfileValue::Trim(value.substr(start, end == std::string::npos ? end : end - start));
             start = end == std::string::npos ? value.size() + 1 : end + 1;
             if (item.empty())
                 continue;
@@ -78,7 +72,8 @@ bool DeclaredProgram::Set(const std::string& key, const std::string& value, std:
     if (IsWindowKey(upper))
     {
         const size_t bar = value.find('|');
-        DeclaredWindow window{Trim(value.substr(0, bar)), bar == std::string::npos ? "" : Trim(value.substr(bar + 1))};
+        DeclaredWindow window{ProfileValue::Trim(value.substr(0, bar)),
+                              bar == std::string::npos ? "" : ProfileValue::Trim(value.substr(bar + 1))};
         if (window.title.empty() && window.className.empty())
         {
             what = key + " needs 'title|class'";

@@ -2,35 +2,12 @@
 
 #include <sstream>
 
+#include "core/ProfileValue.h"
 #include "files/NameCase.h"
 #include "profile/HostFiles.h"
 
 namespace winsim
 {
-
-namespace
-{
-
-std::string Trim(const std::string& text)
-{
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// A ';' after a blank starts a comment ("Window=Setup|#32770   ; the wizard").
-std::string WithoutComment(const std::string& value)
-{
-    for (size_t i = 1; i < value.size(); ++i)
-    {
-        if (value[i] == ';' && (value[i - 1] == ' ' || value[i - 1] == '\t'))
-            return Trim(value.substr(0, i));
-    }
-    return value;
-}
-
-} // namespace
 
 bool DeclaredProgramReader::Read(const std::string& path, std::vector<DeclaredProgram>& programs, std::string& error)
 {
@@ -60,7 +37,7 @@ bool DeclaredProgramReader::Read(const std::string& path, std::vector<DeclaredPr
     while (std::getline(lines, line))
     {
         ++number;
-        line = Trim(line);
+        line = ProfileValue::Trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[')
@@ -68,14 +45,14 @@ bool DeclaredProgramReader::Read(const std::string& path, std::vector<DeclaredPr
             if (!finish())
                 return false;
             current = nullptr;
-            const std::string section = NameCase::Upper(Trim(line.substr(1, line.size() - 2)));
+            const std::string section = NameCase::Upper(ProfileValue::Trim(line.substr(1, line.size() - 2)));
             const bool boot = section.rfind("PROCESS.", 0) == 0;
             if (!boot && section.rfind("PROGRAM.", 0) != 0)
                 continue;
             DeclaredProgram program;
             program.boot = boot;
             program.name = boot ? section : section.substr(8);
-            if (Trim(section.substr(8)).empty())
+            if (ProfileValue::Trim(section.substr(8)).empty())
                 return fail(number, "[" + section + "] needs a name after the dot");
             for (const DeclaredProgram& other : programs)
             {
@@ -92,11 +69,11 @@ bool DeclaredProgramReader::Read(const std::string& path, std::vector<DeclaredPr
         const size_t equals = line.find('=');
         if (equals == std::string::npos)
             return fail(number, "expected name=value");
-        std::string value = WithoutComment(Trim(line.substr(equals + 1)));
+        std::string value = ProfileValue::WithoutComment(ProfileValue::Trim(line.substr(equals + 1)));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         std::string what;
-        if (!current->Set(Trim(line.substr(0, equals)), value, what))
+        if (!current->Set(ProfileValue::Trim(line.substr(0, equals)), value, what))
             return fail(number, what);
     }
     return finish();

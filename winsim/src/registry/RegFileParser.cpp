@@ -1,5 +1,6 @@
 #include "RegFileParser.h"
 
+#include "core/ProfileValue.h"
 #include "registry/Cp1252.h"
 
 namespace winsim
@@ -13,15 +14,6 @@ constexpr uint32_t kRegExpandSz = 2;
 constexpr uint32_t kRegBinary = 3;
 constexpr uint32_t kRegDword = 4;
 constexpr uint32_t kRegMultiSz = 7;
-
-std::string Trim(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return {};
-    size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
 
 bool StartsWithNoCase(const std::string& text, size_t pos, const char* prefix)
 {
@@ -92,7 +84,7 @@ bool RegFileParser::Apply(const std::string& text, std::string& error)
     for (size_t i = 0; i < lines.size(); ++i)
     {
         size_t lineNumber = i + 1;
-        std::string line = Trim(lines[i]);
+        std::string line = ProfileValue::Trim(lines[i]);
         if (!headerSeen)
         {
             if (line.empty())
@@ -136,7 +128,7 @@ bool RegFileParser::Apply(const std::string& text, std::string& error)
             while (eq != std::string::npos && line.back() == '\\' && i + 1 < lines.size())
             {
                 line.pop_back();
-                line += Trim(lines[++i]);
+                line += ProfileValue::Trim(lines[++i]);
             }
             if (!ValueLine(line, what))
                 return Fail(lineNumber, what, error);
@@ -159,10 +151,10 @@ bool RegFileParser::KeyLine(const std::string& line, std::string& what)
         what = "key line without closing ']'";
         return false;
     }
-    std::string path = Trim(line.substr(1, line.size() - 2));
+    std::string path = ProfileValue::Trim(line.substr(1, line.size() - 2));
     bool remove = !path.empty() && path[0] == '-';
     if (remove)
-        path = Trim(path.substr(1));
+        path = ProfileValue::Trim(path.substr(1));
     RegRoot root;
     std::string rest;
     if (!RegistryStore::SplitFullPath(path, root, rest))
@@ -219,7 +211,7 @@ bool RegFileParser::ValueLine(const std::string& line, std::string& what)
         return false;
     }
     bool remove = false;
-    if (!ParseData(Trim(line.substr(pos + 1)), value, remove, what))
+    if (!ParseData(ProfileValue::Trim(line.substr(pos + 1)), value, remove, what))
         return false;
     if (remove)
     {
@@ -264,7 +256,7 @@ bool RegFileParser::ParseData(const std::string& text, RegValue& value, bool& re
     if (StartsWithNoCase(text, 0, "dword:"))
     {
         uint32_t number = 0;
-        if (!ParseHexNumber(Trim(text.substr(6)), 8, number))
+        if (!ParseHexNumber(ProfileValue::Trim(text.substr(6)), 8, number))
         {
             what = "malformed dword value (up to 8 hex digits)";
             return false;
@@ -331,7 +323,7 @@ bool RegFileParser::ParseQuoted(const std::string& text, size_t& pos, std::strin
 bool RegFileParser::ParseHexList(const std::string& text, std::vector<uint8_t>& bytes)
 {
     bytes.clear();
-    std::string list = Trim(text);
+    std::string list = ProfileValue::Trim(text);
     if (list.empty())
         return true;
     size_t start = 0;
@@ -340,7 +332,7 @@ bool RegFileParser::ParseHexList(const std::string& text, std::vector<uint8_t>& 
         size_t comma = list.find(',', start);
         if (comma == std::string::npos)
             comma = list.size();
-        std::string item = Trim(list.substr(start, comma - start));
+        std::string item = ProfileValue::Trim(list.substr(start, comma - start));
         uint32_t byte = 0;
         bool last = comma == list.size();
         // regedit tolerates a trailing comma; nothing else may be empty.
