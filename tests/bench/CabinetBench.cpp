@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
 #include "windows.h"
 #include "setupapi.h"
 #include "winsim/winsim.h"
@@ -122,18 +122,14 @@ void SetupIterateCabinet(benchmark::State& state)
         state.SkipWithError("gcab could not make the cabinet");
         return;
     }
-    const std::string machine = TestMachine::MakeMachine("xp-sp2");
-    winsim::AttachOptions options;
-    options.machineDir = machine;
-    options.imagePath = "C:\\BENCH\\bench.exe";
-    std::string error;
-    if (machine.empty() || !winsim::Attach(options, error))
+    BenchMachine machine;
+    if (!machine.Attached())
     {
-        state.SkipWithError(("cannot attach to a machine: " + error).c_str());
+        state.SkipWithError(machine.Error().c_str());
         return;
     }
     CreateDirectoryA("C:\\BENCH", nullptr);
-    if (!Shell("cp " + Quote(Cabinet()) + " " + Quote(winsim::HostPathOf(machine, "C:\\BENCH\\BENCH.CAB"))))
+    if (!Shell("cp " + Quote(Cabinet()) + " " + Quote(winsim::HostPathOf(machine.Dir(), "C:\\BENCH\\BENCH.CAB"))))
     {
         state.SkipWithError("cannot put the cabinet on the machine");
         return;
@@ -151,12 +147,10 @@ void SetupIterateCabinet(benchmark::State& state)
             break;
         }
         state.PauseTiming();
-        Shell("rm -rf " + Quote(winsim::HostPathOf(machine, target.folder)));
+        Shell("rm -rf " + Quote(winsim::HostPathOf(machine.Dir(), target.folder)));
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kFiles * static_cast<int64_t>(kFileSize));
-    winsim::Detach(0);
-    Shell("rm -rf " + Quote(machine));
 }
 
 void GcabExtract(benchmark::State& state)

@@ -7,10 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
 #include "install/CDevNode.h"
 #include "install/KDeviceApi.h"
-#include "winsim/winsim.h"
 
 namespace
 {
@@ -46,14 +45,10 @@ std::string ManyDevicesProfile(int nFirst)
 void DevNodeFind(benchmark::State& state)
 {
     std::string profile = ManyDevicesProfile(ProfileDeviceCount() + 1);
-    std::string dir = profile.empty() ? std::string() : TestMachine::MakeMachine(profile);
-    winsim::AttachOptions options;
-    options.machineDir = dir;
-    options.imagePath = "C:\\BENCH\\bench.exe";
-    std::string error;
-    if (dir.empty() || !winsim::Attach(options, error))
+    BenchMachine machine(profile);
+    if (profile.empty() || !machine.Attached())
     {
-        state.SkipWithError("cannot make the machine");
+        state.SkipWithError(("cannot make the machine: " + machine.Error()).c_str());
         return;
     }
     char szTarget[32];
@@ -69,7 +64,6 @@ void DevNodeFind(benchmark::State& state)
     }
     state.counters["devices"] = kExtraDevices;
     DeleteDeviceApi();
-    winsim::Detach(0);
 }
 BENCHMARK(DevNodeFind)->Unit(benchmark::kMillisecond);
 

@@ -4,23 +4,18 @@
 
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
 #include "windows.h"
-#include "winsim/winsim.h"
 
 namespace
 {
 
 void CreateWriteClose(benchmark::State& state)
 {
-    const std::string machine = TestMachine::MakeMachine("xp-sp2");
-    winsim::AttachOptions options;
-    options.machineDir = machine;
-    options.imagePath = "C:\\BENCH\\bench.exe";
-    std::string error;
-    if (machine.empty() || !winsim::Attach(options, error))
+    BenchMachine machine;
+    if (!machine.Attached())
     {
-        state.SkipWithError(("cannot attach to a machine: " + error).c_str());
+        state.SkipWithError(machine.Error().c_str());
         return;
     }
     CreateDirectoryA("C:\\BENCH", nullptr);
@@ -43,7 +38,6 @@ void CreateWriteClose(benchmark::State& state)
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * data.size()));
-    winsim::Detach(0);
 }
 
 } // namespace

@@ -5,30 +5,13 @@
 
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
+#include "FileText.h"
 #include "windows.h"
 #include "setupapi.h"
-#include "winsim/winsim.h"
 
 namespace
 {
-
-class InfMachine
-{
-public:
-    bool Attach()
-    {
-        std::string dir = TestMachine::MakeMachine("xp-sp2");
-        if (dir.empty())
-            return false;
-        winsim::AttachOptions options;
-        options.machineDir = dir;
-        options.imagePath = "C:\\BENCH\\bench.exe";
-        std::string error;
-        return winsim::Attach(options, error);
-    }
-    ~InfMachine() { winsim::Detach(0); }
-};
 
 // A driver-shaped INF of about the given size; the names of its sections go to sections.
 std::string MakeInf(size_t target, std::vector<std::string>& sections)
@@ -57,24 +40,20 @@ std::string MakeInf(size_t target, std::vector<std::string>& sections)
 
 void InfOpenAndWalk(benchmark::State& state)
 {
-    InfMachine machine;
-    if (!machine.Attach())
+    BenchMachine machine;
+    if (!machine.Attached())
     {
-        state.SkipWithError("cannot make an xp-sp2 machine");
+        state.SkipWithError(machine.Error().c_str());
         return;
     }
     std::vector<std::string> sections;
     const std::string text = MakeInf(static_cast<size_t>(state.range(0)), sections);
     CreateDirectoryA("C:\\BENCH", nullptr);
-    HANDLE file = CreateFileA("C:\\BENCH\\big.inf", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (file == INVALID_HANDLE_VALUE ||
-        !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+    if (!WriteWholeFile("C:\\BENCH\\big.inf", text))
     {
         state.SkipWithError("cannot write the INF");
         return;
     }
-    CloseHandle(file);
 
     size_t fields = 0;
     for (auto _ : state)

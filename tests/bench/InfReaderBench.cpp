@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
+#include "FileText.h"
 #include "inf/CInf.h"
 #include "install/KDeviceApi.h"
 #include "windows.h"
-#include "winsim/winsim.h"
 
 namespace
 {
@@ -43,28 +43,16 @@ std::string MakeModelsInf(int nModels)
 
 void InfReaderModels(benchmark::State& state)
 {
-    std::string dir = TestMachine::MakeMachine("xp-sp2");
-    winsim::AttachOptions options;
-    options.machineDir = dir;
-    options.imagePath = "C:\\BENCH\\bench.exe";
-    std::string error;
-    if (dir.empty() || !winsim::Attach(options, error))
+    BenchMachine machine;
+    if (!machine.Attached())
     {
-        state.SkipWithError("cannot make an xp-sp2 machine");
+        state.SkipWithError(machine.Error().c_str());
         return;
     }
-    const std::string text = MakeModelsInf(static_cast<int>(state.range(0)));
     CreateDirectoryA("C:\\BENCH", nullptr);
-    HANDLE file = CreateFileA("C:\\BENCH\\MODELS.INF", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    bool bWritten = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (!bWritten)
+    if (!WriteWholeFile("C:\\BENCH\\MODELS.INF", MakeModelsInf(static_cast<int>(state.range(0)))))
     {
         state.SkipWithError("cannot write the INF");
-        winsim::Detach(0);
         return;
     }
 
@@ -86,7 +74,6 @@ void InfReaderModels(benchmark::State& state)
     benchmark::DoNotOptimize(nEntries);
     state.counters["models"] = static_cast<double>(state.range(0));
     DeleteDeviceApi();
-    winsim::Detach(0);
 }
 BENCHMARK(InfReaderModels)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
 

@@ -4,36 +4,18 @@
 
 #include <string>
 
-#include "TestMachine.h"
+#include "BenchMachine.h"
 #include "windows.h"
-#include "winsim/winsim.h"
 
 namespace
 {
 
-class RegistryMachine
-{
-public:
-    bool Attach()
-    {
-        std::string dir = TestMachine::MakeMachine("xp-sp2");
-        if (dir.empty())
-            return false;
-        winsim::AttachOptions options;
-        options.machineDir = dir;
-        options.imagePath = "C:\\BENCH\\bench.exe";
-        std::string error;
-        return winsim::Attach(options, error);
-    }
-    ~RegistryMachine() { winsim::Detach(0); }
-};
-
 void RegistrySetQueryPairs(benchmark::State& state)
 {
-    RegistryMachine machine;
-    if (!machine.Attach())
+    BenchMachine machine;
+    if (!machine.Attached())
     {
-        state.SkipWithError("cannot make an xp-sp2 machine");
+        state.SkipWithError(machine.Error().c_str());
         return;
     }
     HKEY key = nullptr;
