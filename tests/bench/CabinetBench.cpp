@@ -13,6 +13,7 @@
 #include <string>
 
 #include "BenchMachine.h"
+#include "SemiRandomData.h"
 #include "windows.h"
 #include "setupapi.h"
 #include "winsim/winsim.h"
@@ -34,27 +35,6 @@ std::string Quote(const std::string& text)
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-// Bytes that MSZIP shrinks to about half, as it does program files: runs of 32 random bytes, every other
-// one a repeat of a run from the last 4 KB.
-std::string SemiCompressible(size_t size, uint32_t seed)
-{
-    std::string data(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    const auto next = [&state]
-    {
-        state = state * 1103515245u + 12345u;
-        return state >> 8;
-    };
-    for (size_t at = 0; at < size; at += 32)
-    {
-        const size_t run = std::min<size_t>(32, size - at);
-        const size_t from = at >= 4096 && (next() & 1) ? at - 32 * (1 + next() % 127) : at;
-        for (size_t i = 0; i < run; ++i)
-            data[at + i] = from != at ? data[from + i] : static_cast<char>(next());
-    }
-    return data;
 }
 
 // The folder for host files, memory-backed like the machines the benchmark makes; removed at exit.
@@ -92,7 +72,7 @@ const std::string& Cabinet()
         mkdir(source.c_str(), 0755);
         for (int i = 0; i < kFiles; ++i)
             std::ofstream(source + "/file" + std::to_string(i) + ".bin", std::ios::binary)
-                << SemiCompressible(kFileSize, static_cast<uint32_t>(i));
+                << SemiRandomData(kFileSize, static_cast<uint32_t>(i));
         const std::string path = Scratch() + "/bench.cab";
         return Shell("cd " + Quote(source) + " && gcab -c -z " + Quote(path) + " *.bin >/dev/null") ? path
                                                                                                     : std::string();

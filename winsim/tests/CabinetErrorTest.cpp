@@ -102,7 +102,7 @@ class CabinetDamageTest : public CabinetErrorTest, public ::testing::WithParamIn
 TEST_P(CabinetDamageTest, ACutShortOrDamagedCabinetFailsAfterTheFilesBeforeTheDamage)
 {
     const std::vector<cab_test::HostFile> files = {
-        {"first.txt", "first"}, {"large.bin", cab_test::SemiRandom(300000, 5)}, {"last.txt", "last"}};
+        {"first.txt", "first"}, {"large.bin", SemiRandomData(300000, 5)}, {"last.txt", "last"}};
     const std::string bytes = Make(files, GetParam());
     std::string damaged = bytes;
     damaged[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);

@@ -55,7 +55,7 @@ class CabinetIterateTest : public CabinetTest, public ::testing::WithParamInterf
 protected:
     const std::vector<cab_test::HostFile> m_three = {{"a.txt", "hello\r\n"},
                                                      {"sub/b.txt", "world\r\n"},
-                                                     {"sub/deeper/big.bin", cab_test::SemiRandom(1536 * 1024 + 17, 3)}};
+                                                     {"sub/deeper/big.bin", SemiRandomData(1536 * 1024 + 17, 3)}};
 };
 
 TEST_P(CabinetIterateTest, OffersEachFileInOrderAndExtractsItOverWhatIsThere)

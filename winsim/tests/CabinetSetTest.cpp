@@ -117,7 +117,7 @@ protected:
     }
 
     const std::string m_a = std::string(100, 'a');
-    const std::string m_b = cab_test::SemiRandom(300, 2);
+    const std::string m_b = SemiRandomData(300, 2);
     const std::string m_c = std::string(40, 'c');
 };
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "SemiRandomData.h"
 #include "windows.h"
 #include "setupapi.h"
 #include "winsim/winsim.h"
@@ -29,27 +30,6 @@ struct HostFile
     std::string name; // '/' between folders
     std::string data;
 };
-
-// Bytes that MSZIP shrinks to about half, as it does program files: runs of 32 random bytes, every other
-// one a repeat of a run from the last 4 KB.
-inline std::string SemiRandom(size_t size, uint32_t seed)
-{
-    std::string data(size, '\0');
-    uint32_t state = seed * 2654435761u + 1;
-    const auto next = [&state]
-    {
-        state = state * 1103515245u + 12345u;
-        return state >> 8;
-    };
-    for (size_t at = 0; at < size; at += 32)
-    {
-        const size_t run = std::min<size_t>(32, size - at);
-        const size_t from = at >= 4096 && (next() & 1) ? at - 32 * (1 + next() % 127) : at;
-        for (size_t i = 0; i < run; ++i)
-            data[at + i] = from != at ? data[from + i] : static_cast<char>(next());
-    }
-    return data;
-}
 
 // The bytes of a cabinet gcab makes of the files, in the order given (empty when gcab fails).
 inline std::string MakeCabinet(const std::string& hostFolder, const std::vector<HostFile>& files, bool mszip)
