@@ -57,6 +57,19 @@ CONFIGRET NextPresent(DeviceTree& tree, const std::string& parent, const std::st
     return CR_NO_SUCH_DEVNODE;
 }
 
+// The arguments CM_Get_Parent, CM_Get_Child and CM_Get_Sibling check, in their order; the answer starts as 0.
+CONFIGRET CheckRelativeArguments(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulFlags)
+{
+    if (!pdnDevInst)
+        return CR_INVALID_POINTER;
+    *pdnDevInst = 0;
+    if (dnDevInst == 0)
+        return CR_INVALID_DEVNODE;
+    if (ulFlags != 0)
+        return CR_INVALID_FLAG;
+    return CR_SUCCESS;
+}
+
 } // namespace
 
 CONFIGRET WINAPI CM_Locate_DevNode_ExA(PDEVINST pdnDevInst, DEVINSTID_A pDeviceID, ULONG ulFlags, HMACHINE hMachine)
@@ -131,13 +144,8 @@ CONFIGRET WINAPI CM_Get_DevNode_Status(PULONG pulStatus, PULONG pulProblemNumber
 CONFIGRET WINAPI CM_Get_Parent(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulFlags)
 {
     WINSIM_FAULT_POINT_CONFIGRET(rt);
-    if (!pdnDevInst)
-        return CR_INVALID_POINTER;
-    *pdnDevInst = 0;
-    if (dnDevInst == 0)
-        return CR_INVALID_DEVNODE;
-    if (ulFlags != 0)
-        return CR_INVALID_FLAG;
+    if (CONFIGRET checked = CheckRelativeArguments(pdnDevInst, dnDevInst, ulFlags); checked != CR_SUCCESS)
+        return checked;
     if (dnDevInst == DeviceTree::kRootDevinst)
         return CR_NO_SUCH_DEVNODE;
     Transaction txn(rt->GetMachine().GetStore());
@@ -156,13 +164,8 @@ CONFIGRET WINAPI CM_Get_Parent(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulF
 CONFIGRET WINAPI CM_Get_Child(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulFlags)
 {
     WINSIM_FAULT_POINT_CONFIGRET(rt);
-    if (!pdnDevInst)
-        return CR_INVALID_POINTER;
-    *pdnDevInst = 0;
-    if (dnDevInst == 0)
-        return CR_INVALID_DEVNODE;
-    if (ulFlags != 0)
-        return CR_INVALID_FLAG;
+    if (CONFIGRET checked = CheckRelativeArguments(pdnDevInst, dnDevInst, ulFlags); checked != CR_SUCCESS)
+        return checked;
     Transaction txn(rt->GetMachine().GetStore());
     DeviceTree tree(*rt);
     tree.Settle();
@@ -177,13 +180,8 @@ CONFIGRET WINAPI CM_Get_Child(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulFl
 CONFIGRET WINAPI CM_Get_Sibling(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG ulFlags)
 {
     WINSIM_FAULT_POINT_CONFIGRET(rt);
-    if (!pdnDevInst)
-        return CR_INVALID_POINTER;
-    *pdnDevInst = 0;
-    if (dnDevInst == 0)
-        return CR_INVALID_DEVNODE;
-    if (ulFlags != 0)
-        return CR_INVALID_FLAG;
+    if (CONFIGRET checked = CheckRelativeArguments(pdnDevInst, dnDevInst, ulFlags); checked != CR_SUCCESS)
+        return checked;
     if (dnDevInst == DeviceTree::kRootDevinst)
         return CR_NO_SUCH_DEVNODE;
     Transaction txn(rt->GetMachine().GetStore());
