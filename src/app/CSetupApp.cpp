@@ -1,7 +1,7 @@
 // The application object: construction with the setup parameters' initial values, and its end.
 #include "app/CSetupApp.h"
 
-#include "app/PlatformInfo.h"
+#include "common/PlatformInfo.h"
 
 CSetupApp::CSetupApp(const char* pszCommandLine) : m_csCommandLine(pszCommandLine ? pszCommandLine : "")
 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/SetupParms.h"
+#include "common/SetupParms.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
 
@@ -37,13 +37,6 @@ public:
 
     // Starts another program, elevated on Vista; waits for it when bWait.
     static BOOL SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes);
-
-    // Old audio files of a removed sound device go at the next restart, and the sound control panel
-    // that still holds them is closed. deviceClasses: the class of each device being removed.
-    void AudioDeviceCleanup(const CStringList& deviceClasses);
-    void CloseMMSYSWindow();
-    // The sound control panel's window title (MAX_PATH characters).
-    void GetWindowTitle(char* pszTitleString);
 
     // Hand-overs to another copy of the program; each returns TRUE when that copy took the run.
     BOOL CheckForDeviceSpecificInstallPath(const std::string& csCmdLine);

@@ -2,8 +2,8 @@
 #include <cstdlib>
 
 #include "app/CSetupApp.h"
-#include "app/CTraceLog.h"
-#include "app/PlatformInfo.h"
+#include "common/CTraceLog.h"
+#include "common/PlatformInfo.h"
 #include "platform/StringUtil.h"
 
 namespace

@@ -2,15 +2,15 @@
 #include <cstdio>
 
 #include "app/CSetupApp.h"
-#include "app/CTraceLog.h"
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
-#include "app/ProcessStopper.h"
-#include "app/ResourceIds.h"
-#include "app/SetupVersion.h"
-#include "app/SystemMessage.h"
+#include "common/CTraceLog.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
+#include "common/ProcessStopper.h"
+#include "common/ResourceIds.h"
+#include "common/SetupVersion.h"
+#include "common/SystemMessage.h"
 #include "config/CloseAddRemovePrograms.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace

@@ -1,7 +1,7 @@
 // Starting another program.
 #include "app/CSetupApp.h"
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
 #include "platform/StringUtil.h"
 
 BOOL CSetupApp::SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes)

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CTraceScope.h"
-#include "app/WindowTools.h"
+#include "common/CTraceScope.h"
+#include "common/WindowTools.h"
 #include "platform/StringUtil.h"
 
 namespace

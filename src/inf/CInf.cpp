@@ -1,10 +1,10 @@
 // Opening an INF, its models and hardware IDs, and single-line queries.
 #include "CInf.h"
 
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
 #include "inf/InfDecoration.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace

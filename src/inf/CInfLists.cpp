@@ -4,9 +4,9 @@
 
 #include "CInf.h"
 
-#include "app/CFileUtility.h"
-#include "app/CTraceScope.h"
-#include "install/KDeviceApi.h"
+#include "common/CFileUtility.h"
+#include "common/CTraceScope.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace

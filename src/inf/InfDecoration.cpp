@@ -1,7 +1,7 @@
 #include "InfDecoration.h"
 
-#include "app/PlatformInfo.h"
-#include "install/KDeviceApi.h"
+#include "common/PlatformInfo.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 BOOL GetBestINFDecoration(INFCONTEXT* pContext, std::string& csDecoration)

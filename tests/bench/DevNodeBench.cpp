@@ -8,8 +8,8 @@
 #include <string>
 
 #include "BenchMachine.h"
-#include "install/CDevNode.h"
-#include "install/KDeviceApi.h"
+#include "device/CDevNode.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

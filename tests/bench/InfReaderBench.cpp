@@ -8,7 +8,7 @@
 #include "BenchMachine.h"
 #include "FileText.h"
 #include "inf/CInf.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "windows.h"
 
 namespace

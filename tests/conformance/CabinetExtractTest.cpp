@@ -7,8 +7,8 @@
 #include "FileText.h"
 #include "SampleCabinet.h"
 #include "TestMachine.h"
-#include "install/CCabFile.h"
-#include "install/KDeviceApi.h"
+#include "device/CCabFile.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

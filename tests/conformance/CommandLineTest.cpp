@@ -3,8 +3,8 @@
 
 #include "TestMachine.h"
 #include "app/CSetupApp.h"
-#include "app/CTraceLog.h"
-#include "app/PlatformInfo.h"
+#include "common/CTraceLog.h"
+#include "common/PlatformInfo.h"
 
 namespace
 {

@@ -9,8 +9,8 @@
 
 #include "TestMachine.h"
 #include "WineDifference.h"
-#include "install/CDevNode.h"
-#include "install/KDeviceApi.h"
+#include "device/CDevNode.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

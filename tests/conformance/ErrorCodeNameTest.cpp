@@ -3,7 +3,7 @@
 
 #include "TestMachine.h"
 #include "WineDifference.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 
 TEST(ErrorCodeName, KnownAndUnknownCodes)
 {

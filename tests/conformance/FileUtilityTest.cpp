@@ -6,7 +6,7 @@
 #include "FileText.h"
 #include "TestMachine.h"
 #include "WineDifference.h"
-#include "app/CFileUtility.h"
+#include "common/CFileUtility.h"
 #include "platform/CRegistryKey.h"
 
 namespace

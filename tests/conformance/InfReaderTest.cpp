@@ -8,7 +8,7 @@
 #include "TestMachine.h"
 #include "WineDifference.h"
 #include "inf/CInf.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

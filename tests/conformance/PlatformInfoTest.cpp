@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "TestMachine.h"
-#include "app/PlatformInfo.h"
+#include "common/PlatformInfo.h"
 
 class PlatformInfoTest : public TestMachine
 {

@@ -8,8 +8,8 @@
 #include "FileText.h"
 #include "TestMachine.h"
 #include "WineDifference.h"
-#include "app/CTraceLog.h"
-#include "app/CTraceScope.h"
+#include "common/CTraceLog.h"
+#include "common/CTraceScope.h"
 
 namespace
 {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "inf/CInf.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/win32.h"
 #include "winsim/winsim.h"
 

@@ -8,9 +8,9 @@
 #include "FileText.h"
 #include "SampleCabinet.h"
 #include "TestMachine.h"
-#include "app/CTraceLog.h"
-#include "install/KDeviceApi.h"
-#include "uninstall/CInstallPath.h"
+#include "common/CTraceLog.h"
+#include "devapi/KDeviceApi.h"
+#include "prepare/CInstallPath.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "TestMachine.h"
-#include "app/CSetupApp.h"
-#include "install/KDeviceApi.h"
+#include "audio/CAudioCleanup.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {
@@ -29,19 +29,17 @@ protected:
 
 TEST_F(AudioCleanupTest, TitleComesFromTheControlPanelModule)
 {
-    CSetupApp app;
     char szTitle[MAX_PATH] = {0};
-    app.GetWindowTitle(szTitle);
+    CAudioCleanup::GetWindowTitle(szTitle);
     EXPECT_STREQ("Sounds and Audio Devices", szTitle);
 }
 
 TEST_F(AudioCleanupTest, OnlyTheSoundPanelIsClosed)
 {
     ASSERT_NE(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
-    CSetupApp app;
-    app.AudioDeviceCleanup({"Modem"});
+    CAudioCleanup::AudioDeviceCleanup({"Modem"});
     EXPECT_NE(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
-    app.AudioDeviceCleanup({"media"});
+    CAudioCleanup::AudioDeviceCleanup({"media"});
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "Sounds and Audio Devices Properties"));
     EXPECT_NE(nullptr, FindWindowA(nullptr, "Program Manager"));
 }

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "TestMachine.h"
-#include "app/CTraceLog.h"
-#include "install/CDevNode.h"
-#include "install/KDeviceApi.h"
+#include "common/CTraceLog.h"
+#include "device/CDevNode.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

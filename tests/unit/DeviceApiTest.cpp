@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestMachine.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

@@ -8,7 +8,7 @@
 #include "FileText.h"
 #include "TestMachine.h"
 #include "app/CSetupApp.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 
 #include "FileText.h"
 #include "TestMachine.h"
-#include "app/CFileUtility.h"
+#include "common/CFileUtility.h"
 
 namespace
 {

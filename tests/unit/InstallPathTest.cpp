@@ -7,10 +7,10 @@
 
 #include "FileText.h"
 #include "TestMachine.h"
-#include "app/CTraceLog.h"
-#include "install/KDeviceApi.h"
-#include "uninstall/CDeviceDataList.h"
-#include "uninstall/CInstallPath.h"
+#include "common/CTraceLog.h"
+#include "devapi/KDeviceApi.h"
+#include "prepare/CDeviceDataList.h"
+#include "prepare/CInstallPath.h"
 
 namespace
 {

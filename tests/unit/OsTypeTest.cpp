@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestMachine.h"
-#include "app/PlatformInfo.h"
+#include "common/PlatformInfo.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include "FileText.h"
 #include "TestMachine.h"
-#include "app/CTraceLog.h"
+#include "common/CTraceLog.h"
 #include "winsim/winsim.h"
 
 namespace

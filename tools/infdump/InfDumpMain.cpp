@@ -7,7 +7,7 @@
 
 #include "inf/CInf.h"
 #include "inf/CInfReport.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 #include "platform/win32.h"
 

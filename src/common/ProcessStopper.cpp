@@ -1,7 +1,7 @@
 #include "ProcessStopper.h"
 
-#include "app/CTraceScope.h"
-#include "install/KDeviceApi.h"
+#include "common/CTraceScope.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace

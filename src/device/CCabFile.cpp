@@ -1,8 +1,8 @@
 #include "CCabFile.h"
 
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
-#include "install/KDeviceApi.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringList.h"
 #include "platform/StringUtil.h"
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/SetupParms.h"
-#include "install/CCabFile.h"
+#include "common/SetupParms.h"
+#include "device/CCabFile.h"
 #include "platform/StringList.h"
 
 class CInstallPath : public CCabFile

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "app/CTraceLog.h"
+#include "common/CTraceLog.h"
 #include "platform/StringUtil.h"
 
 namespace

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "uninstall/DeviceData.h"
+#include "prepare/DeviceData.h"
 
 class CDeviceDataList
 {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
 #include "inf/InfRecords.h"
-#include "install/KDeviceApi.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/CTraceScope.h"
+#include "common/CTraceScope.h"
 #include "platform/CTextFile.h"
 #include "platform/StringUtil.h"
 

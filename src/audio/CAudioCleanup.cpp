@@ -1,12 +1,13 @@
 // Clean-up of older audio drivers' files during an uninstall.
+#include "audio/CAudioCleanup.h"
+
 #include <vector>
 
-#include "app/CFileUtility.h"
-#include "app/CSetupApp.h"
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
-#include "app/WindowTools.h"
-#include "install/KDeviceApi.h"
+#include "common/CFileUtility.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
+#include "common/WindowTools.h"
+#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace
@@ -17,7 +18,7 @@ const DWORD kWindowGoneMaxMs = 10000;
 
 } // namespace
 
-void CSetupApp::GetWindowTitle(char* pszTitleString)
+void CAudioCleanup::GetWindowTitle(char* pszTitleString)
 {
     CTraceScope trace("CSetupApp::GetWindowTitle");
     std::string csTitle = LoadModuleString("mmsys.cpl", 5771, "Sounds and Audio Devices");
@@ -25,7 +26,7 @@ void CSetupApp::GetWindowTitle(char* pszTitleString)
     TraceLine("CSetupApp::GetWindowTitle : pszTitleString = %s\n", pszTitleString);
 }
 
-void CSetupApp::CloseMMSYSWindow()
+void CAudioCleanup::CloseMMSYSWindow()
 {
     CTraceScope trace("CSetupApp::CloseMMSYSWindow");
     char szTitle[MAX_PATH] = {0};
@@ -62,7 +63,7 @@ void CSetupApp::CloseMMSYSWindow()
     }
 }
 
-void CSetupApp::AudioDeviceCleanup(const CStringList& deviceClasses)
+void CAudioCleanup::AudioDeviceCleanup(const CStringList& deviceClasses)
 {
     CTraceScope trace("CSetupApp::AudioDeviceCleanup");
     DWORD dwOSType = GetOSType();

@@ -1,6 +1,6 @@
 #include "CDeviceDataList.h"
 
-#include "app/CTraceScope.h"
+#include "common/CTraceScope.h"
 
 bool CDeviceDataList::SetAt(size_t nIndex, const DEVICE_DATA& data)
 {

@@ -1,9 +1,9 @@
 #include "CInstallPath.h"
 
-#include "app/CFileUtility.h"
-#include "app/CTraceLog.h"
-#include "app/CTraceScope.h"
-#include "app/PlatformInfo.h"
+#include "common/CFileUtility.h"
+#include "common/CTraceLog.h"
+#include "common/CTraceScope.h"
+#include "common/PlatformInfo.h"
 #include "platform/StringUtil.h"
 
 namespace
