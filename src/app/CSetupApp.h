@@ -1,9 +1,13 @@
 // The application object: owns the setup parameters for the whole process and decides what a run does.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "common/CTraceLog.h"
 #include "common/SetupParms.h"
+#include "devapi/KDeviceApi.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
 
@@ -53,6 +57,13 @@ public:
     // csCmdLine loses every occurrence with its value and csValue holds the value.
     BOOL FindSwitch(std::string& csCmdLine, const char* pszSwitch, int nRule, std::string& csValue);
 
+    // The process's trace log and device layer belong to the application object: created at their step
+    // of the run, destroyed by the exit hook.
+    void CreateTraceLog();
+    void DeleteTraceLog();
+    void CreateDeviceApi();
+    void DeleteDeviceApi();
+
     SETUP_PARMS& GetSetupParms() { return m_SetupParms; }
     int GetISResultCode() const { return m_nISResultCode; }
     const std::string& GetCmdLineInfo() const { return m_csCmdLineInfo; }
@@ -74,11 +85,13 @@ private:
 
     std::string m_csCommandLine;
     SETUP_PARMS m_SetupParms;
+    std::unique_ptr<CTraceLog> m_pTraceLog;
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
     int m_nISResultCode = 1;
     std::string m_csStopProcessList;
     std::string m_csCmdLineInfo;
     std::string m_csModeError;
     std::string m_csDefaultISLogFile;
-    HANDLE m_hSpawnSemaphore = nullptr;
-    HANDLE m_hInstanceSemaphore = nullptr;
+    CScopedKernelHandle m_SpawnSemaphore;
+    CScopedKernelHandle m_InstanceSemaphore;
 };

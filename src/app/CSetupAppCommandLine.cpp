@@ -260,18 +260,17 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
 void CSetupApp::ApplySingleInstanceRule()
 {
     // A copy started by another instance of this program finds the spawn semaphore held by its starter.
-    HANDLE hSpawn = CreateSemaphoreA(nullptr, 0, 1, "DVX_SPAWN_SETUP_APP");
-    if (hSpawn && GetLastError() == ERROR_ALREADY_EXISTS)
+    CScopedKernelHandle spawn(CreateSemaphoreA(nullptr, 0, 1, "DVX_SPAWN_SETUP_APP"));
+    if (spawn && GetLastError() == ERROR_ALREADY_EXISTS)
     {
-        m_hSpawnSemaphore = hSpawn;
+        m_SpawnSemaphore = std::move(spawn);
         return;
     }
-    if (hSpawn)
-        CloseHandle(hSpawn);
+    spawn.Reset();
 
     // Held until the process ends: that is what keeps a second instance out.
-    m_hInstanceSemaphore = CreateSemaphoreA(nullptr, 0, 4, "DVX_SEMAPHORE");
-    if (m_hInstanceSemaphore && GetLastError() == ERROR_ALREADY_EXISTS)
+    m_InstanceSemaphore.Reset(CreateSemaphoreA(nullptr, 0, 4, "DVX_SEMAPHORE"));
+    if (m_InstanceSemaphore && GetLastError() == ERROR_ALREADY_EXISTS)
     {
         m_csModeError = "\nERROR : Another Setup.exe instance is Already running\n";
         m_csCmdLineInfo += m_csModeError;

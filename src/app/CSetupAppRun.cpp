@@ -63,17 +63,15 @@ BOOL CSetupApp::RunPatchCode(const char* pszCommandLine)
     CTraceScope trace("CSetupApp::RunPatchCode");
     std::string csFolder;
     GetExeFolder(csFolder, FALSE);
-    HMODULE hPatch = LoadLibraryA((csFolder + "DVXPTCH.DLL").c_str());
-    if (!hPatch)
+    CScopedLibrary patch(LoadLibraryA((csFolder + "DVXPTCH.DLL").c_str()));
+    if (!patch)
         return trace.Return(FALSE);
-    auto pfnRun =
-        reinterpret_cast<PFN_RUN_SETUP_APP_EX>(reinterpret_cast<void (*)()>(GetProcAddress(hPatch, "RunSetupAppEx")));
+    auto pfnRun = reinterpret_cast<PFN_RUN_SETUP_APP_EX>(
+        reinterpret_cast<void (*)()>(GetProcAddress(patch.Get(), "RunSetupAppEx")));
     if (!pfnRun)
-    {
-        FreeLibrary(hPatch);
         return trace.Return(FALSE);
-    }
     // The whole run is the library's; it stays loaded until the process ends.
+    patch.Release();
     m_SetupParms.nRetVal = pfnRun(pszCommandLine ? pszCommandLine : "");
     return trace.Return(TRUE);
 }
@@ -90,7 +88,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
     if (!bRebootedFromNoEnum && CheckForSetup64InstallFromSetup32(csCmdLine))
         return m_SetupParms.nRetVal = 0;
 
-    GetDeviceApi();
+    CreateDeviceApi();
     std::string csWork = GetSetupModeInfo(PrepareCommandLine(csCmdLine));
     DWORD dwMode = m_SetupParms.dwMode;
 
@@ -142,13 +140,13 @@ BOOL CSetupApp::IsRefusedForRights()
     DWORD dwOSType = GetOSType();
     if (dwOSType == OS_WINXP64 || dwOSType == OS_WIN2003SERVER64 || dwOSType == OS_WINVISTA64)
         return FALSE;
-    HMODULE hShell = LoadLibraryA("SHELL32.DLL");
-    if (!hShell)
+    CScopedLibrary shell(LoadLibraryA("SHELL32.DLL"));
+    if (!shell)
         return FALSE;
     auto pfnIsAdmin = reinterpret_cast<PFN_IS_USER_AN_ADMIN>(reinterpret_cast<void (*)()>(
-        GetProcAddress(hShell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(kIsUserAnAdminOrdinal)))));
+        GetProcAddress(shell.Get(), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(kIsUserAnAdminOrdinal)))));
     BOOL bAdmin = pfnIsAdmin ? pfnIsAdmin() : TRUE;
-    FreeLibrary(hShell);
+    shell.Reset();
     if (bAdmin)
         return FALSE;
     UINT uText = (dwMode & SETUP_MODE_INSTALL) ? IDS_ADMIN_INSTALL : IDS_ADMIN_UNINSTALL;

@@ -9,6 +9,7 @@
 #include "common/WindowTools.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -39,22 +40,19 @@ void CAudioCleanup::CloseMMSYSWindow()
         GetWindowThreadProcessId(hWnd, &dwPid);
         if (!pApi || dwPid == GetCurrentProcessId())
             continue;
-        HANDLE hSnapshot = pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwPid);
-        if (hSnapshot == INVALID_HANDLE_VALUE || !hSnapshot)
+        CScopedKernelHandle snapshot(pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwPid));
+        if (!snapshot)
             break;
         BOOL bStopped = FALSE;
         MODULEENTRY32 module = {};
         module.dwSize = sizeof(module);
-        if (pApi->KModule32First(hSnapshot, &module))
+        if (pApi->KModule32First(snapshot.Get(), &module))
         {
-            HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid);
-            if (hProcess)
-            {
-                bStopped = TerminateProcess(hProcess, 0);
-                CloseHandle(hProcess);
-            }
+            CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid));
+            if (process)
+                bStopped = TerminateProcess(process.Get(), 0);
         }
-        CloseHandle(hSnapshot);
+        snapshot.Reset();
         HWND hFocus = GetFocus();
         if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
             TraceLine("ERROR : the window \"%s\" is still there\n", szTitle);

@@ -6,6 +6,7 @@
 #include "common/CTraceScope.h"
 #include "platform/CTextFile.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -21,10 +22,10 @@ CStringList g_deletedFiles;
 // Finds the first entry matching a pattern; false if there is none.
 BOOL FindAny(const std::string& csPattern, WIN32_FIND_DATAA& data)
 {
-    HANDLE hFind = FindFirstFileA(csPattern.c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA(csPattern.c_str(), &data));
+    if (!find)
         return FALSE;
-    FindClose(hFind);
+    find.Reset();
     return TRUE;
 }
 
@@ -69,8 +70,8 @@ BOOL CFileUtility::FolderExists(const std::string& csPath)
 BOOL CFileUtility::FolderIsEmpty(const std::string& csPath)
 {
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csPath + "\\*.*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csPath + "\\*.*").c_str(), &data));
+    if (!find)
         return TRUE;
     BOOL bEmpty = TRUE;
     do
@@ -81,8 +82,8 @@ BOOL CFileUtility::FolderIsEmpty(const std::string& csPath)
             bEmpty = FALSE;
             break;
         }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &data));
+    find.Reset();
     return bEmpty;
 }
 
@@ -146,15 +147,15 @@ BOOL CFileUtility::DeleteFolderFiles(const std::string& csFolder, DWORD dwFlags)
 {
     CStringList files;
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csFolder + "\\*.*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csFolder + "\\*.*").c_str(), &data));
+    if (find)
     {
         do
         {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 files.push_back(csFolder + "\\" + data.cFileName);
-        } while (FindNextFileA(hFind, &data));
-        FindClose(hFind);
+        } while (FindNextFileA(find.Get(), &data));
+        find.Reset();
     }
     // Collected first: deleting while the search is open would change what it lists.
     for (const std::string& csFile : files)
@@ -193,8 +194,8 @@ BOOL CFileUtility::CopyFolder(const std::string& csSource, const std::string& cs
     CStringList folders;
     CStringList files;
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csSource + "\\*.*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csSource + "\\*.*").c_str(), &data));
+    if (!find)
         return FALSE;
     do
     {
@@ -210,8 +211,8 @@ BOOL CFileUtility::CopyFolder(const std::string& csSource, const std::string& cs
             folders.push_back(csName);
         else
             files.push_back(csName);
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &data));
+    find.Reset();
 
     for (const std::string& csName : folders)
     {

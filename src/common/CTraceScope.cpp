@@ -1,7 +1,6 @@
 #include "CTraceScope.h"
 
 #include <cstdarg>
-#include <cstring>
 
 #include "common/CTraceLog.h"
 #include "platform/StringUtil.h"
@@ -68,8 +67,6 @@ void TraceLine(const char* pszFormat, ...)
     va_start(args, pszFormat);
     size_t nStored = FormatBoundedV(szLine, sizeof(szLine), pszFormat, args);
     va_end(args);
-    size_t nFormat = std::strlen(pszFormat);
-    if (nFormat > 0 && pszFormat[nFormat - 1] == '\n')
-        KeepLineEnd(szLine, nStored, sizeof(szLine));
+    KeepLineEnd(szLine, nStored, sizeof(szLine));
     GetTraceLog()->WriteLine(szLine);
 }

@@ -1,6 +1,7 @@
 #include "WindowTools.h"
 
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -39,13 +40,12 @@ std::vector<HWND> FindTopLevelWindows(const std::string& csTitle, BOOL bContains
 std::string LoadModuleString(const char* pszModule, UINT uID, const char* pszFallback)
 {
     std::string csText = pszFallback ? pszFallback : "";
-    HMODULE hModule = LoadLibraryA(pszModule);
-    if (!hModule)
+    CScopedLibrary module(LoadLibraryA(pszModule));
+    if (!module)
         return csText;
     char szText[MAX_PATH] = {0};
-    if (LoadStringA(hModule, uID, szText, MAX_PATH) > 0)
+    if (LoadStringA(module.Get(), uID, szText, MAX_PATH) > 0)
         csText = szText;
-    FreeLibrary(hModule);
     return csText;
 }
 

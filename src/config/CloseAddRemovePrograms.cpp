@@ -6,6 +6,7 @@
 #include "common/CTraceScope.h"
 #include "common/WindowTools.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -28,15 +29,15 @@ BOOL CloseAddRemovePrograms()
         GetWindowThreadProcessId(hWnd, &dwPid);
         if (dwPid == 0 || dwPid == GetCurrentProcessId())
             continue;
-        HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid);
-        if (!hProcess)
+        CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid));
+        if (!process)
         {
             TraceLine("FAILED OpenProcess : dwPid = %lu\n", static_cast<unsigned long>(dwPid));
             continue;
         }
-        if (TerminateProcess(hProcess, 0))
+        if (TerminateProcess(process.Get(), 0))
             bClosed = TRUE;
-        CloseHandle(hProcess);
+        process.Reset();
         if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
             TraceLine("ERROR : the window \"%s\" is still there\n", csTitle.c_str());
     }

@@ -28,7 +28,9 @@ BOOL CTextFile::OpenRead(const char* pszPath)
 
 BOOL CTextFile::OpenWrite(const char* pszPath)
 {
-    return Open(pszPath, GENERIC_WRITE, OPEN_EXISTING) || Open(pszPath, GENERIC_WRITE, CREATE_ALWAYS);
+    // One call that opens or creates: a failed open of an existing file must never fall through to a
+    // create that empties it.
+    return Open(pszPath, GENERIC_WRITE, OPEN_ALWAYS);
 }
 
 BOOL CTextFile::Create(const char* pszPath)

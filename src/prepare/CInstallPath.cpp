@@ -5,6 +5,7 @@
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -91,8 +92,8 @@ BOOL CInstallPath::CheckForSubFolders(const std::string& csPath, CStringList& pa
     CTraceScope trace("CInstallPath::CheckForSubFolders");
     size_t nBefore = paths.size();
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csPath + "*.*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csPath + "*.*").c_str(), &data));
+    if (find)
     {
         do
         {
@@ -102,8 +103,8 @@ BOOL CInstallPath::CheckForSubFolders(const std::string& csPath, CStringList& pa
             std::string csFolder = ToUpper(csPath + csName + "\\");
             TraceLine("Found Sub Folder = %s\n", csFolder.c_str());
             paths.push_back(csFolder);
-        } while (FindNextFileA(hFind, &data));
-        FindClose(hFind);
+        } while (FindNextFileA(find.Get(), &data));
+        find.Reset();
     }
     return trace.Return(paths.size() > nBefore);
 }
@@ -114,10 +115,10 @@ void CInstallPath::ValidateInstallPaths(const CStringList& candidates, CStringLi
     for (const std::string& csCandidate : candidates)
     {
         WIN32_FIND_DATAA data;
-        HANDLE hFind = FindFirstFileA((csCandidate + "*.INF").c_str(), &data);
-        if (hFind == INVALID_HANDLE_VALUE)
+        CScopedFindHandle find(FindFirstFileA((csCandidate + "*.INF").c_str(), &data));
+        if (!find)
             continue;
-        FindClose(hFind);
+        find.Reset();
         paths.push_back(csCandidate);
     }
 }

@@ -1,7 +1,7 @@
 // The command line: the switch parser's rules, both passes, the log names and the single-instance rule.
 #include <gtest/gtest.h>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "app/CSetupApp.h"
 #include "common/CTraceLog.h"
 #include "common/PlatformInfo.h"
@@ -9,13 +9,13 @@
 namespace
 {
 
-class CommandLineTest : public TestMachine
+class CommandLineTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
     // Both passes on an already prepared (upper-case) command line, as the run flow calls them.
@@ -236,7 +236,7 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
         EXPECT_EQ(csExeFolder + (IsNative64Bit() ? "NORVALIS_INSTALL64.LOG" : "NORVALIS_INSTALL.LOG"),
                   GetTraceLog()->GetPath());
         EXPECT_NE(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_LOG);
-        DeleteTraceLog();
+        StopTraceLog();
     }
     {
         CSetupApp app;
@@ -244,14 +244,14 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
         Parse(app, "-L=\"" + ScratchFolder() + "\\MY.LOG\"");
         ASSERT_TRUE(IsTraceLogEnabled());
         EXPECT_EQ(ScratchFolder() + "\\MY.LOG", GetTraceLog()->GetPath());
-        DeleteTraceLog();
+        StopTraceLog();
     }
     {
         CSetupApp app;
         Parse(app, "-U -L=ALL -CMODEM");
         ASSERT_TRUE(IsTraceLogEnabled());
         EXPECT_EQ(csExeFolder + "NORVALIS_UNINSTALL.LOG", GetTraceLog()->GetPath());
-        DeleteTraceLog();
+        StopTraceLog();
     }
     // Nothing is written by parsing alone, but the first two checks made the files: leave no trace.
     DeleteFileA((csExeFolder + "NORVALIS_INSTALL.LOG").c_str());
@@ -264,13 +264,13 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
 namespace
 {
 
-class CommandLineMendsTest : public TestMachine
+class CommandLineMendsTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 };
 
