@@ -9,14 +9,14 @@
 namespace
 {
 
-const char* kLogInstall = "NORVALIS_INSTALL.LOG";
-const char* kLogInstall64 = "NORVALIS_INSTALL64.LOG";
-const char* kLogUninstall = "NORVALIS_UNINSTALL.LOG";
-const char* kLogSelfDelete = "NORVALIS_UNINSTALL_SDEL.LOG";
-const char* kLogCleanUp = "NORVALIS_CLEAN_UP.LOG";
-const char* kLogDevIni = "NORVALIS_DEVINI.LOG";
-const char* kLogCloseArp = "NORVALIS_CLOSEAR.LOG";
-const char* kLogNoEnumInstall = "NORVALIS_NO_ENUM_INSTALL.LOG";
+const char* LOG_INSTALL = "NORVALIS_INSTALL.LOG";
+const char* LOG_INSTALL64 = "NORVALIS_INSTALL64.LOG";
+const char* LOG_UNINSTALL = "NORVALIS_UNINSTALL.LOG";
+const char* LOG_SELF_DELETE = "NORVALIS_UNINSTALL_SDEL.LOG";
+const char* LOG_CLEAN_UP = "NORVALIS_CLEAN_UP.LOG";
+const char* LOG_DEV_INI = "NORVALIS_DEVINI.LOG";
+const char* LOG_CLOSE_ARP = "NORVALIS_CLOSEAR.LOG";
+const char* LOG_NO_ENUM_INSTALL = "NORVALIS_NO_ENUM_INSTALL.LOG";
 
 // Where a switch's value ends: at the closing quote of a quoted stretch (which belongs to the value), at
 // a "-" or "/" outside quotes (which does not), or at the end of the text.
@@ -77,7 +77,7 @@ bool NumberWithin(const std::string& csValue, int nLimit)
 
 // Every switch the program knows. An occurrence that spells a longer one of these (for "-USS" the
 // search for "U", for "-S1" the search for "S") is that longer switch, not the shorter one with a value.
-const char* const kKnownSwitches[] = {"U",       "AI",         "A",       "LBI",
+const char* const KNOWN_SWITCHES[] = {"U",       "AI",         "A",       "LBI",
                                       "LB",      "SAVE",       "RESTORE", "CLEAN_UP_AFTER_CRASH",
                                       "DEVINI",  "ARPWCLOSE2", "SCERT",   "C",
                                       "B",       "I",          "DCERT",   "T",
@@ -92,7 +92,7 @@ const char* const kKnownSwitches[] = {"U",       "AI",         "A",       "LBI",
 
 bool SpellsLongerSwitch(const std::string& csText, size_t nNameStart, const std::string& csName)
 {
-    for (const char* pszKnown : kKnownSwitches)
+    for (const char* pszKnown : KNOWN_SWITCHES)
     {
         std::string csKnown = pszKnown;
         if (csKnown.size() > csName.size() && csKnown.compare(0, csName.size(), csName) == 0 &&
@@ -182,11 +182,14 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
     m_SetupParms.dwMode = 0;
     std::string csRest = csCmdLine;
 
+    // Only the file name tells the self-removal copy: a folder that happens to carry the copy's name must not
+    // turn a normal setup into one that accepts any text and skips the administrator test.
     std::string csExePath = GetExePath();
-    if (ToUpper(csExePath).find("KDVX.EXE") != std::string::npos)
+    std::string csExeName = csExePath.substr(csExePath.find_last_of('\\') + 1);
+    if (ToUpper(csExeName).find("KDVX.EXE") != std::string::npos)
     {
         m_SetupParms.dwMode |= SETUP_MODE_SELF_DELETE;
-        m_SetupParms.csLogFileName = kLogSelfDelete;
+        m_SetupParms.csLogFileName = LOG_SELF_DELETE;
         return csRest;
     }
 
@@ -197,14 +200,14 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
         const char* pszLog;
     };
     static const ModeSwitch modes[] = {
-        {"U", SETUP_MODE_UNINSTALL, kLogUninstall},
-        {"AI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, kLogUninstall},
-        {"A", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, kLogUninstall},
-        {"LBI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, kLogUninstall},
-        {"LB", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, kLogUninstall},
-        {"SAVE", SETUP_MODE_INSTALL | SETUP_MODE_SAVE, kLogInstall},
-        {"RESTORE", SETUP_MODE_INSTALL | SETUP_MODE_RESTORE, kLogInstall},
-        {"CLEAN_UP_AFTER_CRASH", SETUP_MODE_CLEAN_UP, kLogCleanUp},
+        {"U", SETUP_MODE_UNINSTALL, LOG_UNINSTALL},
+        {"AI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, LOG_UNINSTALL},
+        {"A", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, LOG_UNINSTALL},
+        {"LBI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, LOG_UNINSTALL},
+        {"LB", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, LOG_UNINSTALL},
+        {"SAVE", SETUP_MODE_INSTALL | SETUP_MODE_SAVE, LOG_INSTALL},
+        {"RESTORE", SETUP_MODE_INSTALL | SETUP_MODE_RESTORE, LOG_INSTALL},
+        {"CLEAN_UP_AFTER_CRASH", SETUP_MODE_CLEAN_UP, LOG_CLEAN_UP},
     };
 
     bool bDecided = false;
@@ -230,14 +233,14 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
             m_SetupParms.csDevIniFileName = Trim(csValue.substr(0, nComma));
             m_SetupParms.csDevIniDeviceID = Trim(csValue.substr(nComma + 1));
             m_SetupParms.dwMode |= SETUP_MODE_DEVINI;
-            m_SetupParms.csLogFileName = kLogDevIni;
+            m_SetupParms.csLogFileName = LOG_DEV_INI;
         }
     }
     if (!bDecided && FindFlag(csRest, "ARPWCLOSE2"))
     {
         bDecided = true;
         m_SetupParms.dwMode |= SETUP_MODE_CLOSE_ARP;
-        m_SetupParms.csLogFileName = kLogCloseArp;
+        m_SetupParms.csLogFileName = LOG_CLOSE_ARP;
     }
     if (!bDecided && FindSwitch(csRest, "SCERT", SWITCH_VALUE_OPTIONAL, csValue))
     {
@@ -249,7 +252,7 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
     if (!bDecided)
     {
         m_SetupParms.dwMode |= SETUP_MODE_INSTALL;
-        m_SetupParms.csLogFileName = IsNative64Bit() ? kLogInstall64 : kLogInstall;
+        m_SetupParms.csLogFileName = IsNative64Bit() ? LOG_INSTALL64 : LOG_INSTALL;
     }
 
     if (m_SetupParms.dwMode & (SETUP_MODE_INSTALL | SETUP_MODE_UNINSTALL))
@@ -330,19 +333,19 @@ void CSetupApp::ReadUninstallSelectors(std::string& csRest)
 
 void CSetupApp::ReadInstallOptions(std::string& csRest)
 {
-    const int kMaxSeconds = 268435455;
+    const int MAX_SECONDS = 268435455;
     SETUP_PARMS& parms = m_SetupParms;
     std::string csValue;
     if (FindFlag(csRest, "DCERT"))
         parms.dwSetupConfig |= SETUP_CFG_NO_CERT;
-    if (FindSwitch(csRest, "T", kMaxSeconds, csValue))
+    if (FindSwitch(csRest, "T", MAX_SECONDS, csValue))
     {
         // Seconds up to 0xFFFFFFF pass the check, but not all fit 32 bits as milliseconds: the longest
         // finite wait stands for the rest.
         unsigned long long ullMs = std::strtoull(csValue.c_str(), nullptr, 10) * 1000ULL;
         parms.dwWaitTimeout = ullMs < INFINITE ? static_cast<DWORD>(ullMs) : INFINITE - 1;
     }
-    if (FindSwitch(csRest, "D", kMaxSeconds, csValue))
+    if (FindSwitch(csRest, "D", MAX_SECONDS, csValue))
         parms.dwUserDefineEnumDeviceToInstall = static_cast<DWORD>(std::strtoul(csValue.c_str(), nullptr, 10));
     if (FindFlag(csRest, "GS"))
         parms.dwSetupConfig |= SETUP_CFG_SUCCESS_RESULT_ONLY;
@@ -379,7 +382,7 @@ void CSetupApp::ReadInstallOptions(std::string& csRest)
     if (FindFlag(csRest, "REBOOTED_FROM_NO_ENUM_INSTALL"))
     {
         parms.dwSetupConfig |= SETUP_CFG_REBOOTED_FROM_NO_ENUM;
-        parms.csLogFileName = kLogNoEnumInstall;
+        parms.csLogFileName = LOG_NO_ENUM_INSTALL;
     }
     if (FindFlag(csRest, "UBI"))
         parms.dwSetupConfig |= SETUP_CFG_UBI;

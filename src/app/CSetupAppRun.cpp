@@ -19,9 +19,9 @@ namespace
 typedef int(WINAPI* PFN_RUN_SETUP_APP_EX)(const char*);
 typedef BOOL(WINAPI* PFN_IS_USER_AN_ADMIN)();
 
-const UINT kIsUserAnAdminOrdinal = 680;
-const DWORD kCloseArpPauseMs = 1000;
-const int kStringChars = 1000;
+const UINT IS_USER_AN_ADMIN_ORDINAL = 680;
+const DWORD CLOSE_ARP_PAUSE_MS = 1000;
+const int STRING_CHARS = 1000;
 
 // Trim, upper case, one leading quote and a matching trailing one, trim again.
 std::string PrepareCommandLine(const std::string& csCmdLine)
@@ -38,8 +38,8 @@ std::string PrepareCommandLine(const std::string& csCmdLine)
 
 std::string LoadProgramString(HINSTANCE hInstance, UINT uID)
 {
-    char szText[kStringChars] = {0};
-    LoadStringA(hInstance, uID, szText, kStringChars);
+    char szText[STRING_CHARS] = {0};
+    LoadStringA(hInstance, uID, szText, STRING_CHARS);
     return szText;
 }
 
@@ -108,7 +108,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         RunSingleDeviceIni();
     else if (dwMode & SETUP_MODE_CLOSE_ARP)
     {
-        Sleep(kCloseArpPauseMs);
+        Sleep(CLOSE_ARP_PAUSE_MS);
         CloseAddRemovePrograms();
         m_SetupParms.nRetVal = 0;
     }
@@ -144,7 +144,7 @@ BOOL CSetupApp::IsRefusedForRights()
     if (!shell)
         return FALSE;
     auto pfnIsAdmin = reinterpret_cast<PFN_IS_USER_AN_ADMIN>(reinterpret_cast<void (*)()>(
-        GetProcAddress(shell.Get(), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(kIsUserAnAdminOrdinal)))));
+        GetProcAddress(shell.Get(), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(IS_USER_AN_ADMIN_ORDINAL)))));
     BOOL bAdmin = pfnIsAdmin ? pfnIsAdmin() : TRUE;
     shell.Reset();
     if (bAdmin)

@@ -11,14 +11,6 @@
 #include "platform/StringUtil.h"
 #include "platform/CScopedHandle.h"
 
-namespace
-{
-
-// How long the control panel may take to go away once its process was stopped.
-const DWORD kWindowGoneMaxMs = 10000;
-
-} // namespace
-
 void CAudioCleanup::GetWindowTitle(char* pszTitleString)
 {
     CTraceScope trace("CSetupApp::GetWindowTitle");
@@ -54,7 +46,7 @@ void CAudioCleanup::CloseMMSYSWindow()
         }
         snapshot.Reset();
         HWND hFocus = GetFocus();
-        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
+        if (!WaitForWindowToGo(hWnd, hFocus, WINDOW_GONE_MAX_MS))
             TraceLine("ERROR : the window \"%s\" is still there\n", szTitle);
         if (bStopped)
             break;
@@ -71,12 +63,13 @@ void CAudioCleanup::AudioDeviceCleanup(const CStringList& deviceClasses)
     UINT uLen = GetWindowsDirectoryA(szWindows, MAX_PATH);
     if (uLen == 0 || uLen >= MAX_PATH)
         return;
-    static const char* const kOldAudioFiles[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa", "msg32.exe"};
+    static const char* const OLD_AUDIO_FILES[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa",
+                                                  "msg32.exe"};
     for (const std::string& csClass : deviceClasses)
     {
         if (!EqualsNoCase(csClass, "MEDIA"))
             continue;
-        for (const char* pszFile : kOldAudioFiles)
+        for (const char* pszFile : OLD_AUDIO_FILES)
         {
             char szPath[MAX_PATH];
             FormatBounded(szPath, sizeof(szPath), "%s\\SYSTEM\\%s", szWindows, pszFile);

@@ -29,37 +29,18 @@ std::string ExeFolder()
     return nSlash == std::string::npos ? std::string() : csFolder.substr(0, nSlash + 1);
 }
 
-// Holds the log's lock for one scope.
-class CLogLock
-{
-public:
-    explicit CLogLock(CRITICAL_SECTION& lock) : m_lock(lock) { EnterCriticalSection(&m_lock); }
-    ~CLogLock() { LeaveCriticalSection(&m_lock); }
-    CLogLock(const CLogLock&) = delete;
-    CLogLock& operator=(const CLogLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_lock;
-};
-
 } // namespace
-
-CTraceLog::CTraceLog()
-{
-    InitializeCriticalSection(&m_lock);
-}
 
 CTraceLog::~CTraceLog()
 {
     Close();
-    DeleteCriticalSection(&m_lock);
 }
 
 void CTraceLog::SetLogFile(const char* pszName, BOOL bFullPath)
 {
     if (!pszName)
         return;
-    CLogLock guard(m_lock);
+    CLock guard(m_lock);
     CloseLocked();
     std::string csPath = bFullPath ? std::string(pszName) : ExeFolder() + pszName;
     // Without a file name the temporary-folder fallback below would name the folder itself.
@@ -85,7 +66,7 @@ void CTraceLog::SetLogFile(const char* pszName, BOOL bFullPath)
 
 BOOL CTraceLog::Open()
 {
-    CLogLock guard(m_lock);
+    CLock guard(m_lock);
     return OpenLocked();
 }
 
@@ -101,7 +82,7 @@ BOOL CTraceLog::OpenLocked()
 
 void CTraceLog::Close()
 {
-    CLogLock guard(m_lock);
+    CLock guard(m_lock);
     CloseLocked();
 }
 
@@ -114,7 +95,7 @@ void CTraceLog::CloseLocked()
 
 BOOL CTraceLog::WriteLine(const char* pszText)
 {
-    CLogLock guard(m_lock);
+    CLock guard(m_lock);
     // A second try rides out a passing failure (a scanner holding the file); the line is dropped only
     // when both fail.
     if (!OpenLocked() && !OpenLocked())

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/CCriticalSection.h"
 #include "platform/CCurrentInstance.h"
 #include "platform/CTextFile.h"
 #include "platform/StringList.h"
@@ -14,7 +15,7 @@
 class CTraceLog : public CCurrentInstance<CTraceLog>
 {
 public:
-    CTraceLog();
+    CTraceLog() = default;
     ~CTraceLog();
     CTraceLog(const CTraceLog&) = delete;
     CTraceLog& operator=(const CTraceLog&) = delete;
@@ -41,8 +42,8 @@ private:
     BOOL m_bOpen = FALSE;
     // Several threads write while the wizard works: the depth is shared, and each line is written whole.
     std::atomic<unsigned> m_nDepth{0};
-    // Taken around each line; a critical section, so that the machine's scheduler sees the wait.
-    CRITICAL_SECTION m_lock;
+    // Taken around each line.
+    CCriticalSection m_lock;
     CTextFile m_file;
 };
 

@@ -13,8 +13,8 @@ typedef BOOL(WINAPI* PFN_ENUM_PROCESS_MODULES)(HANDLE, HMODULE*, DWORD, LPDWORD)
 typedef DWORD(WINAPI* PFN_GET_MODULE_BASE_NAME)(HANDLE, HMODULE, LPSTR, DWORD);
 
 // A stopped process ends with this code, whatever it would have reported itself.
-const UINT kStoppedExitCode = 0;
-const DWORD kMaxProcesses = 1024;
+const UINT STOPPED_EXIT_CODE = 0;
+const DWORD MAX_PROCESSES = 1024;
 
 template <typename T>
 T Bind(HMODULE hModule, const char* pszName)
@@ -58,7 +58,7 @@ BOOL KillThisGuy(const std::string& csAppToTerminate)
         TraceLine("Failed to load export GetModuleBaseNameA\n");
 
     BOOL bStopped = FALSE;
-    DWORD adwPids[kMaxProcesses];
+    DWORD adwPids[MAX_PROCESSES];
     DWORD cbPids = 0;
     std::string csWanted = ToUpper(csAppToTerminate);
     if (pfnEnumProcesses && pfnEnumModules && pfnGetBaseName && pfnEnumProcesses(adwPids, sizeof(adwPids), &cbPids))
@@ -78,7 +78,7 @@ BOOL KillThisGuy(const std::string& csAppToTerminate)
                 (csName.find(csWanted) != std::string::npos || csWanted.find(csName) != std::string::npos))
             {
                 TraceLine("Found App Running..attempting to stop it\n");
-                if (TerminateProcess(process.Get(), kStoppedExitCode))
+                if (TerminateProcess(process.Get(), STOPPED_EXIT_CODE))
                     bStopped = TRUE;
                 else
                     TraceLine("FAILED : Failed to stop app\n");
@@ -111,7 +111,7 @@ BOOL KillThisGuyAlt(const std::string& csAppName)
         if (!process)
             continue;
         // The first match that can be opened ends the walk.
-        bStopped = TerminateProcess(process.Get(), kStoppedExitCode);
+        bStopped = TerminateProcess(process.Get(), STOPPED_EXIT_CODE);
         break;
     }
     return trace.Return(bStopped);

@@ -6,7 +6,7 @@
 namespace
 {
 
-const DWORD kPollMs = 100;
+const DWORD POLL_MS = 100;
 
 struct TitleSearch
 {
@@ -56,7 +56,7 @@ BOOL WaitForWindowToGo(HWND hWnd, HWND hFocus, DWORD dwMaxMs)
     {
         if (GetTickCount() - dwStart >= dwMaxMs)
             return FALSE;
-        Sleep(kPollMs);
+        Sleep(POLL_MS);
     }
     if (hFocus && IsWindow(hFocus))
         SetFocus(hFocus);

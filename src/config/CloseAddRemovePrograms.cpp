@@ -8,14 +8,6 @@
 #include "platform/StringUtil.h"
 #include "platform/CScopedHandle.h"
 
-namespace
-{
-
-// How long a stopped window may take to go away before the program moves on.
-const DWORD kWindowGoneMaxMs = 10000;
-
-} // namespace
-
 BOOL CloseAddRemovePrograms()
 {
     CTraceScope trace("CloseAddRemovePrograms");
@@ -38,7 +30,7 @@ BOOL CloseAddRemovePrograms()
         if (TerminateProcess(process.Get(), 0))
             bClosed = TRUE;
         process.Reset();
-        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
+        if (!WaitForWindowToGo(hWnd, hFocus, WINDOW_GONE_MAX_MS))
             TraceLine("ERROR : the window \"%s\" is still there\n", csTitle.c_str());
     }
     return trace.Return(bClosed);

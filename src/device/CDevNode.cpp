@@ -87,7 +87,7 @@ BOOL CDevNode::FindDevNode(const char* pszPNPID, BOOL bVerifyEnumDevice)
         if (!pApi->KSetupDiEnumDeviceInfo(m_hDevInfo.Get(), dwIndex, &m_DevInfoData))
         {
             DWORD dwError = GetLastError();
-            if (dwError == ERROR_NO_MORE_ITEMS || dwError == ERROR_INVALID_HANDLE || ++dwFailures >= kMaxEnumFailures)
+            if (dwError == ERROR_NO_MORE_ITEMS || dwError == ERROR_INVALID_HANDLE || ++dwFailures >= MAX_ENUM_FAILURES)
                 break;
             continue;
         }

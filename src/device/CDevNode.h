@@ -42,7 +42,7 @@ public:
     BOOL HasDriverKey();
 
     // An enumeration that fails this many times in a row, for reasons other than its end, is given up.
-    static const DWORD kMaxEnumFailures = 64;
+    static const DWORD MAX_ENUM_FAILURES = 64;
 
 private:
     // The device's hardware IDs: a multi-string on NT, comma-separated pieces on Windows 9x.

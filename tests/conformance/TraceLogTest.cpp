@@ -178,7 +178,7 @@ TEST_F(TraceLogTest, OverlongLinesAreCutAndKeepTheirLineEnd)
 
     std::vector<std::string> lines = LogLines(LogPath());
     ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ(CTraceScope::kLineChars - 2, Body(lines[0]).size());
+    EXPECT_EQ(CTraceScope::LINE_CHARS - 2, Body(lines[0]).size());
     EXPECT_EQ(0u, Body(lines[0]).find("value = xxx"));
     EXPECT_EQ("  after", Body(lines[2]));
 }

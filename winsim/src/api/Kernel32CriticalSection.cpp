@@ -19,6 +19,9 @@ namespace
 struct CriticalSectionState
 {
     std::shared_ptr<LocalMutex> mutex;
+    // The clock the mutex waits on: a section made before one machine was attached (a static of the
+    // program) gets a new mutex when it is first entered under another.
+    Clock* clock = nullptr;
 };
 
 CriticalSectionState* StateOf(LPCRITICAL_SECTION lpCriticalSection)
@@ -50,8 +53,11 @@ VOID WINAPI EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection)
     Runtime* rt = Runtime::Current();
     if (!pState || !rt)
         return;
-    if (!pState->mutex)
+    if (!pState->mutex || pState->clock != &rt->GetClock())
+    {
+        pState->clock = &rt->GetClock();
         pState->mutex = std::make_shared<LocalMutex>(rt->GetClock());
+    }
     std::vector<std::shared_ptr<KernelObject>> objects{pState->mutex};
     WaitEngine::Wait(*rt, objects, false, INFINITE);
     ++lpCriticalSection->RecursionCount;
