@@ -25,6 +25,16 @@ const int IS_RESULT_UNKNOWN_TEXT = 52;
 class CSetupApp
 {
 public:
+    // Trace log names of the run modes.
+    static const char* const LOG_INSTALL;
+    static const char* const LOG_INSTALL64;
+    static const char* const LOG_UNINSTALL;
+    static const char* const LOG_SELF_DELETE;
+    static const char* const LOG_CLEAN_UP;
+    static const char* const LOG_DEV_INI;
+    static const char* const LOG_CLOSE_ARP;
+    static const char* const LOG_NO_ENUM_INSTALL;
+
     // The command line as the platform gave it, without the program name.
     explicit CSetupApp(const char* pszCommandLine = "");
     ~CSetupApp();
@@ -74,14 +84,57 @@ private:
     void RunInteractive(const std::string& csCmdLine);
     BOOL IsRefusedForRights();
 
-    // Looks for a switch that takes no value and reports only whether it was consumed.
-    BOOL FindFlag(std::string& csCmdLine, const char* pszSwitch);
+    // Which part of which pass reads a switch.
+    enum class SwitchGroup
+    {
+        Mode,
+        UninstallSelector,
+        Install,
+        UserInterface,
+        Log
+    };
+    // One switch: its rule, the bits it sets or clears when found, the log name it chooses, and the
+    // handler of its value.
+    struct SWITCH_ROW
+    {
+        const char* pszName;
+        SwitchGroup group;
+        int nRule;
+        DWORD dwModeBits = 0;
+        DWORD dwConfigSet = 0;
+        DWORD dwConfigClear = 0;
+        const char* pszLogFile = nullptr;
+        // Looked for only when the row before it was not found ("R" after "FR").
+        bool bOnlyIfPreviousMissing = false;
+        void (CSetupApp::*pfnValue)(const std::string& csValue) = nullptr;
+        // Added by the configuration INI to every run: dropped where the mode does not read it.
+        bool bAddedByIniToEveryRun = false;
+    };
+
+public:
+    // Every switch the program knows, in the order the passes look for them.
+    static const SWITCH_ROW SWITCH_TABLE[];
+    static const size_t SWITCH_COUNT;
+
+private:
+    BOOL ApplySwitch(std::string& csCmdLine, const SWITCH_ROW& row);
+    // Applies the rows of a group in table order; with bFirstOnly, only the first one found.
+    BOOL ApplySwitchGroup(std::string& csCmdLine, SwitchGroup group, BOOL bFirstOnly);
     void ApplySingleInstanceRule();
-    void ReadUninstallSelectors(std::string& csCmdLine);
-    void ReadInstallOptions(std::string& csCmdLine);
     void DropInstallOnlyIniSwitches(std::string& csCmdLine);
-    void ReadUserInterfaceOptions(std::string& csCmdLine);
-    void ReadLogSwitch(std::string& csCmdLine);
+
+    void OnDevIni(const std::string& csValue);
+    void OnCertFile(const std::string& csValue);
+    void OnUninstallClass(const std::string& csValue);
+    void OnUninstallDevice(const std::string& csValue);
+    void OnUninstallINF(const std::string& csValue);
+    void OnWaitTimeout(const std::string& csValue);
+    void OnEnumDeviceCount(const std::string& csValue);
+    void OnForcedInstallPath(const std::string& csValue);
+    void OnResultFile(const std::string& csValue);
+    void OnPackagePath(const std::string& csValue);
+    void OnStopProcessList(const std::string& csValue);
+    void OnLogFile(const std::string& csValue);
 
     std::string m_csCommandLine;
     SETUP_PARMS m_SetupParms;
@@ -92,6 +145,8 @@ private:
     std::string m_csCmdLineInfo;
     std::string m_csModeError;
     std::string m_csDefaultISLogFile;
+    // Steps of the run that this build does not have yet, met before the trace log was open.
+    CStringList m_cslStepsNotBuilt;
     CScopedKernelHandle m_SpawnSemaphore;
     CScopedKernelHandle m_InstanceSemaphore;
 };

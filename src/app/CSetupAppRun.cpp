@@ -168,6 +168,8 @@ void CSetupApp::RunInteractive(const std::string& csCmdLine)
         TraceLine("%s", m_csCmdLineInfo.c_str());
         TraceLine("dwSetupConfig = %X : dwMode = %X\n", static_cast<unsigned>(m_SetupParms.dwSetupConfig),
                   static_cast<unsigned>(m_SetupParms.dwMode));
+        for (const std::string& csStep : m_cslStepsNotBuilt)
+            TraceUnavailable(csStep.c_str());
     }
     m_SetupParms.hInstance = GetModuleHandleA(nullptr);
 
@@ -251,17 +253,21 @@ int CSetupApp::Shutdown()
     return nRetVal == 0 || nRetVal == 1 ? nRetVal : 0;
 }
 
+// The hand-overs run before the trace log exists: what they could not do is written once it does.
 BOOL CSetupApp::CheckForDeviceSpecificInstallPath(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForDeviceSpecificInstallPath");
     return FALSE;
 }
 
 BOOL CSetupApp::CheckForOSFolderInstall(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForOSFolderInstall");
     return FALSE;
 }
 
 BOOL CSetupApp::CheckForSetup64InstallFromSetup32(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForSetup64InstallFromSetup32");
     return FALSE;
 }

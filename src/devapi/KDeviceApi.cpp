@@ -356,6 +356,17 @@ BOOL KDeviceApi::KUpdateDriverForPlugAndPlayDevices(HWND hwndParent, LPCSTR Hard
                             FullInfPath, InstallFlags, bRebootRequired);
 }
 
+// The driver package library's own codes; its header is not part of every SDK.
+#ifndef ERROR_NO_DEVICE_ID
+#define ERROR_NO_DEVICE_ID 0xE0000301L
+#endif
+#ifndef ERROR_MISSING_FILE
+#define ERROR_MISSING_FILE 0xE0000303L
+#endif
+#ifndef ERROR_INVALID_CATALOG_DATA
+#define ERROR_INVALID_CATALOG_DATA 0xE0000304L
+#endif
+
 void GetErrorCodeName(DWORD dwCode, std::string& csName)
 {
     struct ErrorName
@@ -363,34 +374,40 @@ void GetErrorCodeName(DWORD dwCode, std::string& csName)
         DWORD dwCode;
         const char* pszName;
     };
+// Each entry names the code by the platform's own constant, so the table cannot drift from the headers.
+#define ERROR_NAME(code)                                                                                               \
+    {                                                                                                                  \
+        static_cast<DWORD>(code), #code                                                                                \
+    }
     static const ErrorName names[] = {
-        {0x0, "ERROR_SUCCESS"},
-        {0x1, "ERROR_INVALID_FUNCTION"},
-        {0x2, "ERROR_FILE_NOT_FOUND"},
-        {0x5, "ERROR_ACCESS_DENIED"},
-        {0xA, "ERROR_BAD_ENVIRONMENT"},
-        {0xE, "ERROR_OUTOFMEMORY"},
-        {0x20, "ERROR_SHARING_VIOLATION"},
-        {0x52, "ERROR_CANNOT_MAKE"},
-        {0x57, "ERROR_INVALID_PARAMETER"},
-        {0x7B, "ERROR_INVALID_NAME"},
-        {0xB7, "ERROR_ALREADY_EXISTS"},
-        {0xCE, "ERROR_FILENAME_EXCED_RANGE"},
-        {0x103, "ERROR_NO_MORE_ITEMS"},
-        {0x643, "ERROR_INSTALL_FAILURE"},
-        {0x65E, "ERROR_UNSUPPORTED_TYPE"},
-        {0x780, "ERROR_CANT_ACCESS_FILE"},
-        {0x80092003, "CRYPT_E_FILE_ERROR"},
-        {0x800B0100, "TRUST_E_NOSIGNATURE"},
-        {0x800B0101, "CERT_E_EXPIRED"},
-        {0x800B0110, "CERT_E_WRONG_USAGE"},
-        {0xE000020B, "ERROR_NO_SUCH_DEVINST"},
-        {0xE0000235, "ERROR_IN_WOW64"},
-        {0xE0000244, "ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH"},
-        {0xE0000301, "ERROR_NO_DEVICE_ID"},
-        {0xE0000303, "ERROR_MISSING_FILE"},
-        {0xE0000304, "ERROR_INVALID_CATALOG_DATA"},
+        ERROR_NAME(ERROR_SUCCESS),
+        ERROR_NAME(ERROR_INVALID_FUNCTION),
+        ERROR_NAME(ERROR_FILE_NOT_FOUND),
+        ERROR_NAME(ERROR_ACCESS_DENIED),
+        ERROR_NAME(ERROR_BAD_ENVIRONMENT),
+        ERROR_NAME(ERROR_OUTOFMEMORY),
+        ERROR_NAME(ERROR_SHARING_VIOLATION),
+        ERROR_NAME(ERROR_CANNOT_MAKE),
+        ERROR_NAME(ERROR_INVALID_PARAMETER),
+        ERROR_NAME(ERROR_INVALID_NAME),
+        ERROR_NAME(ERROR_ALREADY_EXISTS),
+        ERROR_NAME(ERROR_FILENAME_EXCED_RANGE),
+        ERROR_NAME(ERROR_NO_MORE_ITEMS),
+        ERROR_NAME(ERROR_INSTALL_FAILURE),
+        ERROR_NAME(ERROR_UNSUPPORTED_TYPE),
+        ERROR_NAME(ERROR_CANT_ACCESS_FILE),
+        ERROR_NAME(CRYPT_E_FILE_ERROR),
+        ERROR_NAME(TRUST_E_NOSIGNATURE),
+        ERROR_NAME(CERT_E_EXPIRED),
+        ERROR_NAME(CERT_E_WRONG_USAGE),
+        ERROR_NAME(ERROR_NO_SUCH_DEVINST),
+        ERROR_NAME(ERROR_IN_WOW64),
+        ERROR_NAME(ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH),
+        ERROR_NAME(ERROR_NO_DEVICE_ID),
+        ERROR_NAME(ERROR_MISSING_FILE),
+        ERROR_NAME(ERROR_INVALID_CATALOG_DATA),
     };
+#undef ERROR_NAME
     for (const ErrorName& entry : names)
     {
         if (entry.dwCode == dwCode)

@@ -148,6 +148,34 @@ TEST_F(CommandLineTest, SilentFlagAndItsRevocation)
     EXPECT_EQ(SETUP_MODE_INSTALL, app.GetSetupParms().dwMode);
 }
 
+// "R" is the short form of "FR", looked for only when "FR" is absent: given both, "R" is left over and the
+// run is refused; every other interface switch of the table is read in the same pass.
+TEST_F(CommandLineTest, ForcedRebootShortFormAndTheInterfaceSwitches)
+{
+    {
+        CSetupApp app;
+        Parse(app, "-R");
+        EXPECT_NE(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_FORCE_REBOOT);
+        EXPECT_EQ(SETUP_MODE_INSTALL, app.GetSetupParms().dwMode);
+    }
+    {
+        CSetupApp app;
+        Parse(app, "-FR -R");
+        EXPECT_EQ(0u, app.GetSetupParms().dwMode);
+        EXPECT_EQ(52, app.GetISResultCode());
+    }
+    CSetupApp app;
+    Parse(app, "-S1 -S2 -S3 -S4 -S5 -S6 -PB0 -PB1 -PREVIEW -NR -USS -UDF -K=A.EXE");
+    const SETUP_PARMS& parms = app.GetSetupParms();
+    EXPECT_EQ(SETUP_MODE_INSTALL | SETUP_MODE_NO_SPLASH | SETUP_MODE_NO_INITIAL_PROGBAR | SETUP_MODE_NO_INITIAL_DLG |
+                  SETUP_MODE_NO_INSTALL_PROGBAR | SETUP_MODE_NO_FINAL_DLG | SETUP_MODE_SILENT_AFTER_REBOOT |
+                  SETUP_MODE_STANDARD_PROGBAR | SETUP_MODE_BUSY_PROGBAR,
+              parms.dwMode);
+    EXPECT_EQ(SETUP_CFG_PREVIEW | SETUP_CFG_NO_REBOOT | SETUP_CFG_USS | SETUP_CFG_UDF,
+              parms.dwSetupConfig & (SETUP_CFG_PREVIEW | SETUP_CFG_NO_REBOOT | SETUP_CFG_USS | SETUP_CFG_UDF));
+    EXPECT_EQ("A.EXE", app.GetStopProcessList());
+}
+
 // A hyphen inside a value ends it unless the value is quoted; the switch search itself is a plain
 // substring search, so it finds a switch name inside an earlier value too.
 TEST_F(CommandLineTest, QuotedValuesKeepTheirHyphens)
