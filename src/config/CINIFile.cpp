@@ -60,9 +60,7 @@ std::string JoinInstallPath(const std::string& csFolder, const std::string& csVa
 
 } // namespace
 
-CINIFile::CINIFile() : CINIFile(nullptr)
-{
-}
+CINIFile::CINIFile() : CINIFile(nullptr) {}
 
 CINIFile::CINIFile(const char* pszINIPath)
 {
@@ -96,7 +94,7 @@ CStringList CINIFile::FindConfigINIs() const
 
 void CINIFile::SetupOSTag(const char* pszPrefix, const char* pszSeparator, std::string& csResult) const
 {
-    static const char* const kTags[] = {"",   "95", "98",   "98",         "ME",           "NT",   "2K",
+    static const char* const kTags[] = {"",   "95",   "98",         "98",           "ME",    "NT",     "2K",
                                         "XP", "XP64", "2003SERVER", "2003SERVER64", "VISTA", "VISTA64"};
     const char* pszTag = m_nOSType < sizeof(kTags) / sizeof(kTags[0]) ? kTags[m_nOSType] : "";
     csResult = std::string(pszPrefix ? pszPrefix : "") + (pszSeparator ? pszSeparator : "") + pszTag;

@@ -75,8 +75,7 @@ BOOL CINIFile::GetDefinedDeviceIDS(CStringList& deviceIDs, std::string& csINIFil
             continue;
         size_t nBefore = deviceIDs.size();
         std::string csID;
-        for (int n = 0; n < kMaxDeviceSections && GetSectionValue(csCopy, DeviceSectionName(n), "DEVICEID", csID);
-             ++n)
+        for (int n = 0; n < kMaxDeviceSections && GetSectionValue(csCopy, DeviceSectionName(n), "DEVICEID", csID); ++n)
         {
             if (!csID.empty())
                 deviceIDs.push_back(ToUpper(csID));

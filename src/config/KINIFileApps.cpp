@@ -37,7 +37,8 @@ std::string InstallShieldInfoFolder(const std::string& csProgramFolder)
     std::string csGuid;
     GetSectionValue(csProgramFolder + "SETUP.INI", "Startup", "ProductGUID", csGuid);
     std::string csProgramFiles;
-    if (csGuid.empty() || !CRegistryKey(HKEY_LOCAL_MACHINE, kCurrentVersion).ReadString("ProgramFilesDir", csProgramFiles))
+    if (csGuid.empty() ||
+        !CRegistryKey(HKEY_LOCAL_MACHINE, kCurrentVersion).ReadString("ProgramFilesDir", csProgramFiles))
         return std::string();
     return csProgramFiles + "\\InstallShield Installation Information\\{" + csGuid + "}";
 }
@@ -158,8 +159,7 @@ void KINIFile::SetupUninstallAppWithDevice(const char* pszRegUninstallPath, cons
                                            const std::string& csUninstallArgs, const std::string& csProcessName,
                                            DWORD dwFlags)
 {
-    CTraceScope trace("KINIFile::SetupUninstallAppWithDevice", "%s : %s", pszRegUninstallPath,
-                      csDisplayName.c_str());
+    CTraceScope trace("KINIFile::SetupUninstallAppWithDevice", "%s : %s", pszRegUninstallPath, csDisplayName.c_str());
     std::string csRoot = pszRegUninstallPath ? pszRegUninstallPath : "";
     for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, csRoot))
     {

@@ -62,8 +62,7 @@ BOOL ReadSection(const std::string& csFileName, const std::string& csSection, CI
         return FALSE;
     // Two more characters for the terminators the platform always writes, even when it cuts the section.
     char szBuffer[MAX_INI_SECTION_CHARS + 2] = {0};
-    DWORD dwChars =
-        GetPrivateProfileSectionA(csSection.c_str(), szBuffer, MAX_INI_SECTION_CHARS, csFileName.c_str());
+    DWORD dwChars = GetPrivateProfileSectionA(csSection.c_str(), szBuffer, MAX_INI_SECTION_CHARS, csFileName.c_str());
     if (dwChars == 0)
         return FALSE;
     if (dwChars > MAX_INI_SECTION_CHARS)

@@ -10,8 +10,7 @@ namespace
 {
 
 const char* kModemID = "PCI\\VEN_F0E1&DEV_1F10";
-const char* kModemDriverKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000";
+const char* kModemDriverKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000";
 const char* kSavedCopy = "C:\\WINDOWS\\TEMP\\{4D36E96D-E325-11CE-BFC1-08002BE10318}0000\\MODEM.INI";
 
 const char* kModemIni = "[Version]\r\n"
@@ -35,21 +34,22 @@ class DevIniModeScenarioTest : public SetupRunFixture
 protected:
     const char* Profile() const override
     {
-        static const std::string path = DeriveProfile("xp-sp2", "data-modem",
-                                                      "[Device.12]\n"
-                                                      "InstanceId=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02\\4&2B3C4D5E&0&60F0\n"
-                                                      "HardwareIDs=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02|"
-                                                      "PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1\n"
-                                                      "Mfg=Sample Modems\n"
-                                                      "Class=Modem\n"
-                                                      "ClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n"
-                                                      "DriverDesc=Sample Data Fax Modem\n"
-                                                      "ProviderName=Sample Modems\n"
-                                                      "DriverVersion=5.10.0.12\n"
-                                                      "DriverDate=2-15-2006\n"
-                                                      "InfPath=oem3.inf\n"
-                                                      "InfSection=Modem_Install\n"
-                                                      "MatchingDeviceId=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1\n");
+        static const std::string path =
+            DeriveProfile("xp-sp2", "data-modem",
+                          "[Device.12]\n"
+                          "InstanceId=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02\\4&2B3C4D5E&0&60F0\n"
+                          "HardwareIDs=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02|"
+                          "PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1\n"
+                          "Mfg=Sample Modems\n"
+                          "Class=Modem\n"
+                          "ClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n"
+                          "DriverDesc=Sample Data Fax Modem\n"
+                          "ProviderName=Sample Modems\n"
+                          "DriverVersion=5.10.0.12\n"
+                          "DriverDate=2-15-2006\n"
+                          "InfPath=oem3.inf\n"
+                          "InfSection=Modem_Install\n"
+                          "MatchingDeviceId=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1\n");
         return path.c_str();
     }
 
@@ -75,10 +75,7 @@ protected:
     std::string Export(const std::string& key) { return Winsim("reg '" + MachineDir() + "' export '" + key + "'"); }
 
     // What the registry holds where the INI writes.
-    std::string ExportAll()
-    {
-        return Export(std::string("HKLM\\") + kModemDriverKey) + Export("HKLM\\SOFTWARE");
-    }
+    std::string ExportAll() { return Export(std::string("HKLM\\") + kModemDriverKey) + Export("HKLM\\SOFTWARE"); }
 };
 
 TEST_F(DevIniModeScenarioTest, AppliesTheIniKeepsItsReversedCopyAndUninstallRestoresTheRegistry)
@@ -102,7 +99,8 @@ TEST_F(DevIniModeScenarioTest, AppliesTheIniKeepsItsReversedCopyAndUninstallRest
     // The journal of the run holds the INI's registry changes and no other.
     std::string journal = Winsim("journal '" + MachineDir() + "'").substr(journalBefore.size());
     size_t nRegistryLines = 0;
-    for (size_t nPos = journal.find(" registry "); nPos != std::string::npos; nPos = journal.find(" registry ", nPos + 1))
+    for (size_t nPos = journal.find(" registry "); nPos != std::string::npos;
+         nPos = journal.find(" registry ", nPos + 1))
         ++nRegistryLines;
     EXPECT_NE(std::string::npos, journal.find("Country")) << journal;
     EXPECT_NE(std::string::npos, journal.find("SampleTray")) << journal;

@@ -130,7 +130,8 @@ TEST_F(CINIFileTest, DeviceSectionFieldsFollowTheTaggedKeys)
     EXPECT_EQ(1, data.nHomolFileType);
     EXPECT_EQ(ScratchFolder() + "\\cty.ini", data.csHomolFileName);
     std::string app = Read(data.csInstallAppFile);
-    EXPECT_NE(std::string::npos, app.find("InstallApp = " + ScratchFolder() + "\\NW\\setup.exe,-s,1,CallHold,,CALLHOLD.EXE\r\n"))
+    EXPECT_NE(std::string::npos,
+              app.find("InstallApp = " + ScratchFolder() + "\\NW\\setup.exe,-s,1,CallHold,,CALLHOLD.EXE\r\n"))
         << app;
 }
 
@@ -168,8 +169,9 @@ TEST_F(CINIFileTest, CountryFileListsEveryRegionItsBitMapLeavesOut)
         EXPECT_EQ(test.nUnsupported, static_cast<size_t>(std::count(tail.begin(), tail.end(), '\n')))
             << test.pszRegionLine;
         EXPECT_EQ(0u, tail.find(test.pszFirst)) << tail;
-        EXPECT_EQ(0u, generated.find("[Version]\r\nSignature = $CHICAGO$\r\nDEVTYPE_DVX_INI_FILE = 1\r\n\r\n[FLAGS]\r\n"
-                                     "CTY_PARMS = 1\r\n\r\n[TASKS]\r\nAddReg = REGION\r\nDelReg = UNSUPPORTED_REGIONS"));
+        EXPECT_EQ(0u,
+                  generated.find("[Version]\r\nSignature = $CHICAGO$\r\nDEVTYPE_DVX_INI_FILE = 1\r\n\r\n[FLAGS]\r\n"
+                                 "CTY_PARMS = 1\r\n\r\n[TASKS]\r\nAddReg = REGION\r\nDelReg = UNSUPPORTED_REGIONS"));
         EXPECT_NE(std::string::npos, data.csHomolFileName.find("\\TEMP\\SETUP"));
     }
 }
