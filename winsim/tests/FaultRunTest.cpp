@@ -83,8 +83,8 @@ TEST_F(FaultRunTest, AMalformedPlanIsRefusedBeforeAnythingStarts)
         {"--fail 'CreateFileA:2=ERROR_BOGUS'", "'ERROR_BOGUS'"},
         {"--fail 'CreateFileA RegOpenKeyExA'", "one rule"},
         {"--fail CreateFileA:2 --fail createfilea:2", "--fail 'createfilea:2': "},
-        {"--crash-at 60", "--crash-at '0'"},
-        {"--crash-at 5 --crash-at 60", "crash-at is given twice"},
+        {"--crash-at 0", "--crash-at '0'"},
+        {"--crash-at 5 --crash-at 6", "crash-at is given twice"},
     };
     for (const auto& c : cases)
     {
