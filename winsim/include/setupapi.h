@@ -308,6 +308,12 @@ typedef struct _FILEPATHS_A
 #ifndef WINSETUPAPI
 #define WINSETUPAPI extern "C"
 #endif
+// SetupPromptReboot results.
+#define SPFILEQ_FILE_IN_USE 0x00000001
+#define SPFILEQ_REBOOT_RECOMMENDED 0x00000002
+#define SPFILEQ_REBOOT_IN_PROGRESS 0x00000004
+WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);
+
 WINSETUPAPI HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine);
 WINSETUPAPI VOID WINAPI SetupCloseInfFile(HINF InfHandle);
 WINSETUPAPI BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context);
