@@ -95,7 +95,12 @@ BOOL CInf::ReadField(INFCONTEXT& context, DWORD dwField, std::string& csValue)
     KDeviceApi* pApi = GetDeviceApi();
     char szField[MAX_PATH] = {0};
     if (!pApi || !pApi->KSetupGetStringField(&context, dwField, szField, MAX_PATH, nullptr))
+    {
+        if (pApi && GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+            TraceLine("Field %lu of line %u is longer than %d characters : left out\n",
+                      static_cast<unsigned long>(dwField), context.Line, MAX_PATH - 1);
         return FALSE;
+    }
     csValue = szField;
     return TRUE;
 }
