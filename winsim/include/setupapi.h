@@ -332,6 +332,14 @@ WINSETUPAPI BOOL WINAPI SetupGetTargetPathA(HINF InfHandle, PINFCONTEXT InfConte
 WINSETUPAPI BOOL WINAPI SetupGetSourceFileLocationA(HINF InfHandle, PINFCONTEXT InfContext, PCSTR FileName,
                                                     PUINT SourceId, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                                     PDWORD RequiredSize);
+// What SetupGetSourceInfoA reads of a [SourceDisksNames] line.
+#define SRCINFO_PATH 1
+#define SRCINFO_TAGFILE 2
+#define SRCINFO_DESCRIPTION 3
+#define SRCINFO_FLAGS 4
+#define SRCINFO_TAGFILE2 5
+WINSETUPAPI BOOL WINAPI SetupGetSourceInfoA(HINF InfHandle, UINT SourceId, UINT InfoDesired, PSTR ReturnBuffer,
+                                            DWORD ReturnBufferSize, PDWORD RequiredSize);
 WINSETUPAPI PVOID WINAPI SetupInitDefaultQueueCallback(HWND OwnerWindow);
 WINSETUPAPI VOID WINAPI SetupTermDefaultQueueCallback(PVOID Context);
 WINSETUPAPI UINT WINAPI SetupDefaultQueueCallbackA(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2);

@@ -38,6 +38,7 @@ void AddSetupapiExports(BuiltinModule& module)
     module.Export("SetupGetIntField", SetupGetIntField);
     module.Export("SetupGetLineTextA", SetupGetLineTextA);
     module.Export("SetupGetSourceFileLocationA", SetupGetSourceFileLocationA);
+    module.Export("SetupGetSourceInfoA", SetupGetSourceInfoA);
     module.Export("SetupGetStringFieldA", SetupGetStringFieldA);
     module.Export("SetupGetTargetPathA", SetupGetTargetPathA);
     module.Export("SetupInitDefaultQueueCallback", SetupInitDefaultQueueCallback);
