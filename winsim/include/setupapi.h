@@ -228,6 +228,11 @@ typedef struct _CABINET_INFO_A
 #define ERROR_NO_SUCH_DEVINST 0xE000020BL
 #define ERROR_DI_DO_DEFAULT 0xE000020EL
 #define ERROR_NO_CLASSINSTALL_PARAMS 0xE0000215L
+#define ERROR_BAD_SERVICE_INSTALLSECT 0xE0000217L
+#define ERROR_NO_DRIVER_SELECTED 0xE0000203L
+#define ERROR_IN_WOW64 0xE0000235L
+#define ERROR_DRIVER_PACKAGE_NOT_IN_STORE 0xE0000302L
+#define ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH 0xE0000244L
 
 // Directory ids.
 #define DIRID_ABSOLUTE -1
@@ -376,3 +381,7 @@ WINSETUPAPI BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO DeviceInfoSet, PSP_DE
                                                   PSP_DEVINFO_DATA DupDeviceInfoData);
 WINSETUPAPI BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR ClassName, LPGUID ClassGuidList, DWORD ClassGuidListSize,
                                                    PDWORD RequiredSize);
+WINSETUPAPI BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
+                                         DWORD OEMSourceMediaType, DWORD CopyStyle, PSTR DestinationInfFileName,
+                                         DWORD DestinationInfFileNameSize, PDWORD RequiredSize,
+                                         PSTR* DestinationInfFileNameComponent);

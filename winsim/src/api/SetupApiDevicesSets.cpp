@@ -10,6 +10,7 @@
 #include "devices/DeviceInfoSet.h"
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
+#include "pnp/PendingInstalls.h"
 #include "faults/FaultPoint.h"
 #include "files/NameCase.h"
 #include "windows.h"
@@ -20,6 +21,7 @@ using namespace winsim;
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND /*hwndParent*/, DWORD Flags)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
+    PendingInstalls::RunDue(*rt);
     if (!(Flags & DIGCF_ALLCLASSES) && !ClassGuid)
     {
         SetLastError(ERROR_INVALID_PARAMETER);

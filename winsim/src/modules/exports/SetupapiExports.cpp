@@ -11,6 +11,7 @@ namespace winsim
 void AddSetupapiExports(BuiltinModule& module)
 {
     module.Export("SetupCloseInfFile", SetupCloseInfFile);
+    module.Export("SetupCopyOEMInfA", SetupCopyOEMInfA);
     module.Export("SetupDiCallClassInstaller", SetupDiCallClassInstaller);
     module.Export("SetupDiChangeState", SetupDiChangeState);
     module.Export("SetupDiClassGuidsFromNameA", SetupDiClassGuidsFromNameA);
