@@ -172,6 +172,9 @@ typedef struct _CABINET_INFO_A
 #define SPDIT_CLASSDRIVER 0x00000001
 #define SPDIT_COMPATDRIVER 0x00000002
 #define DI_QUIETINSTALL 0x00800000
+#define SPFILEQ_FILE_IN_USE 0x00000001
+#define SPFILEQ_REBOOT_RECOMMENDED 0x00000002
+#define SPFILEQ_REBOOT_IN_PROGRESS 0x00000004
 #define DI_ENUMSINGLEINF 0x00010000
 #define DI_NEEDREBOOT 0x00000100
 #define DI_NEEDRESTART 0x00000080
@@ -385,3 +388,17 @@ WINSETUPAPI BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourc
                                          DWORD OEMSourceMediaType, DWORD CopyStyle, PSTR DestinationInfFileName,
                                          DWORD DestinationInfFileNameSize, PDWORD RequiredSize,
                                          PSTR* DestinationInfFileNameComponent);
+WINSETUPAPI BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams);
+WINSETUPAPI BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams);
+WINSETUPAPI BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                   DWORD DriverType);
+WINSETUPAPI BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                               DWORD DriverType, DWORD MemberIndex, PSP_DRVINFO_DATA_A DriverInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiSetSelectedDriverA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                  PSP_DRVINFO_DATA_A DriverInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiSetSelectedDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiDeleteDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Scope,
+                                               DWORD HwProfile, DWORD KeyType);
+WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);

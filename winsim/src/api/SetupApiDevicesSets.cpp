@@ -10,6 +10,7 @@
 #include "devices/DeviceInfoSet.h"
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
+#include "pnp/DeviceDriverLists.h"
 #include "pnp/PendingInstalls.h"
 #include "faults/FaultPoint.h"
 #include "files/NameCase.h"
@@ -160,6 +161,11 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet)
         tree.DropUnregistered(created);
         txn.Commit();
     }
+    // Driver lists and install parameters go with the set.
+    DeviceDriverLists::Forget(DeviceDriverLists::SetKey(DeviceInfoSet));
+    DeviceInfoSet::Element element;
+    for (size_t i = 0; set->At(i, element); ++i)
+        DeviceDriverLists::Forget(element.id);
     rt->Handles().Close(DeviceInfoSet);
     SetLastError(NO_ERROR);
     return TRUE;

@@ -43,6 +43,7 @@ public:
     // The best driver of the INF folder for the device.
     bool InFolder(const DeviceRecord& device, DriverMatch& best) const;
     size_t InfCount() const { return m_infs.size(); }
+    const std::vector<std::shared_ptr<const LoadedInf>>& Infs() const { return m_infs; }
 
 private:
     static void Consider(const std::shared_ptr<const LoadedInf>& inf, size_t driver, const DeviceRecord& device,
