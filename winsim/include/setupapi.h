@@ -402,3 +402,10 @@ WINSETUPAPI BOOL WINAPI SetupDiSetSelectedDevice(HDEVINFO DeviceInfoSet, PSP_DEV
 WINSETUPAPI BOOL WINAPI SetupDiDeleteDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Scope,
                                                DWORD HwProfile, DWORD KeyType);
 WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);
+
+#ifndef ERROR_IN_WOW64
+#define ERROR_IN_WOW64 0xE0000235L
+#endif
+#ifndef ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH
+#define ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH 0xE0000244L
+#endif
