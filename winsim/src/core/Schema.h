@@ -182,6 +182,12 @@ CREATE TABLE IF NOT EXISTS devices(
     install_fails INTEGER NOT NULL DEFAULT 0,
     needs_reboot INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS devices_by_seq ON devices(seq);
+-- Driver installs the PnP manager has queued after a re-enumeration: the device, the published INF it
+-- found for it, and when the install runs (virtual ms).
+CREATE TABLE IF NOT EXISTS pnp_installs(
+    instance TEXT PRIMARY KEY,
+    inf TEXT NOT NULL,
+    due INTEGER NOT NULL);
 -- ---- end of the device tree ----------------------------------------------------------------------------
 
 CREATE TABLE IF NOT EXISTS journal(
