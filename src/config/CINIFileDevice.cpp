@@ -13,8 +13,8 @@
 namespace
 {
 
-const size_t kFixLineChars = 258;
-const int kMaxDeviceSections = 500;
+const size_t FIX_LINE_CHARS = 258;
+const int MAX_DEVICE_SECTIONS = 500;
 
 std::string DeviceSectionName(int n)
 {
@@ -47,7 +47,7 @@ BOOL CINIFile::FixINIFileWA1(std::string& csINIFileName)
         return trace.Return(FALSE);
     std::string csLine;
     int nDevice = 0;
-    while (source.ReadLine(csLine, kFixLineChars))
+    while (source.ReadLine(csLine, FIX_LINE_CHARS))
     {
         if (ToUpper(Trim(csLine)).rfind("[DEVICE]", 0) == 0)
             copy.Write(Format("[%s%d]\n", "DEVICE", nDevice++));
@@ -75,7 +75,7 @@ BOOL CINIFile::GetDefinedDeviceIDS(CStringList& deviceIDs, std::string& csINIFil
             continue;
         size_t nBefore = deviceIDs.size();
         std::string csID;
-        for (int n = 0; n < kMaxDeviceSections && GetSectionValue(csCopy, DeviceSectionName(n), "DEVICEID", csID); ++n)
+        for (int n = 0; n < MAX_DEVICE_SECTIONS && GetSectionValue(csCopy, DeviceSectionName(n), "DEVICEID", csID); ++n)
         {
             if (!csID.empty())
                 deviceIDs.push_back(ToUpper(csID));
@@ -116,7 +116,7 @@ BOOL CINIFile::GetDeviceSpecificInstallInfo(std::string& csINIFileName, const st
     if (!pData || csDeviceID.empty())
         return trace.Return(FALSE);
     std::string csWanted = ToUpper(csDeviceID);
-    for (int n = 0; n < kMaxDeviceSections; ++n)
+    for (int n = 0; n < MAX_DEVICE_SECTIONS; ++n)
     {
         std::string csSection = DeviceSectionName(n);
         std::string csValue;

@@ -11,11 +11,11 @@
 namespace
 {
 
-const DWORD kFolderPauseMs = 100;
-const DWORD kRegionBytes = 32;
+const DWORD FOLDER_PAUSE_MS = 100;
+const DWORD REGION_BYTES = 32;
 // A REGIONLIST longer than this is not a region bit map.
-const DWORD kRegionFieldBytes = 1024;
-const unsigned long long kUnixEpochSeconds = 11644473600ULL;
+const DWORD REGION_FIELD_BYTES = 1024;
+const unsigned long long UNIX_EPOCH_SECONDS = 11644473600ULL;
 
 // Seconds since 1970 and the milliseconds part of the current time.
 void CurrentTime(DWORD& dwSeconds, DWORD& dwMilliseconds)
@@ -24,15 +24,15 @@ void CurrentTime(DWORD& dwSeconds, DWORD& dwMilliseconds)
     GetSystemTimeAsFileTime(&ft);
     unsigned long long ullTicks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
     unsigned long long ullMs = ullTicks / 10000ULL;
-    dwSeconds = static_cast<DWORD>(ullMs / 1000ULL - kUnixEpochSeconds);
+    dwSeconds = static_cast<DWORD>(ullMs / 1000ULL - UNIX_EPOCH_SECONDS);
     dwMilliseconds = static_cast<DWORD>(ullMs % 1000ULL);
 }
 
 // The region bit map of the generated country file. Bits the file does not give count as supported, so
 // that nothing is deleted that the file did not name.
-void ReadRegionBitMap(const std::string& csFile, BYTE bitMap[kRegionBytes])
+void ReadRegionBitMap(const std::string& csFile, BYTE bitMap[REGION_BYTES])
 {
-    for (DWORD i = 0; i < kRegionBytes; ++i)
+    for (DWORD i = 0; i < REGION_BYTES; ++i)
         bitMap[i] = 0xFF;
     KDeviceApi* pApi = GetDeviceApi();
     HINF hInf = pApi ? pApi->KSetupOpenInfFile(csFile.c_str(), nullptr, INF_STYLE_WIN4, nullptr) : nullptr;
@@ -55,11 +55,11 @@ void ReadRegionBitMap(const std::string& csFile, BYTE bitMap[kRegionBytes])
         pApi->KSetupGetStringField(&context, 4, szFlags, MAX_PATH, nullptr);
         if (Trim(szFlags) == "1")
         {
-            BYTE data[kRegionFieldBytes] = {0};
+            BYTE data[REGION_FIELD_BYTES] = {0};
             DWORD dwSize = 0;
-            if (pApi->KSetupGetBinaryField(&context, 5, data, kRegionFieldBytes, &dwSize))
+            if (pApi->KSetupGetBinaryField(&context, 5, data, REGION_FIELD_BYTES, &dwSize))
             {
-                for (DWORD i = 0; i < kRegionBytes && i < dwSize; ++i)
+                for (DWORD i = 0; i < REGION_BYTES && i < dwSize; ++i)
                     bitMap[i] = data[i];
             }
             else
@@ -70,7 +70,7 @@ void ReadRegionBitMap(const std::string& csFile, BYTE bitMap[kRegionBytes])
             char szData[MAX_PATH] = {0};
             if (pApi->KSetupGetStringField(&context, 5, szData, MAX_PATH, nullptr))
             {
-                for (DWORD i = 0; i < kRegionBytes && szData[i]; ++i)
+                for (DWORD i = 0; i < REGION_BYTES && szData[i]; ++i)
                     bitMap[i] = static_cast<BYTE>(szData[i]);
             }
         }
@@ -106,7 +106,7 @@ std::string CINIFile::MakeGeneratedFilePath(const std::string& csName)
             continue;
         if (!CreateDirectoryA(csLevel.c_str(), nullptr))
             return std::string();
-        Sleep(kFolderPauseMs);
+        Sleep(FOLDER_PAUSE_MS);
     }
     return csPath;
 }
@@ -114,7 +114,7 @@ std::string CINIFile::MakeGeneratedFilePath(const std::string& csName)
 void CINIFile::DeleteGeneratedFile(const std::string& csPath)
 {
     DeleteFileA(csPath.c_str());
-    Sleep(kFolderPauseMs);
+    Sleep(FOLDER_PAUSE_MS);
     size_t nSlash = csPath.find_last_of('\\');
     if (nSlash != std::string::npos)
         RemoveDirectoryA(csPath.substr(0, nSlash).c_str());
@@ -154,10 +154,10 @@ BOOL CINIFile::SetupHomolFile(DEVICE_INI_INSTALL_DATA* pData)
     target.Close();
     pData->csHomolFileName = csNew;
 
-    BYTE bitMap[kRegionBytes];
+    BYTE bitMap[REGION_BYTES];
     ReadRegionBitMap(csNew, bitMap);
     std::string csLines;
-    for (DWORD i = 0; i < kRegionBytes; ++i)
+    for (DWORD i = 0; i < REGION_BYTES; ++i)
     {
         for (DWORD j = 0; j < 8; ++j)
         {

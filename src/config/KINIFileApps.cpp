@@ -15,11 +15,11 @@
 namespace
 {
 
-const DWORD kDefaultAppWaitMs = 10000;
-const DWORD kAfterAudioPauseMs = 2000;
-const int kMaxAppLines = 500;
-const size_t kMaxUninstallStringChars = 520;
-const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+const DWORD DEFAULT_APP_WAIT_MS = 10000;
+const DWORD AFTER_AUDIO_PAUSE_MS = 2000;
+const int MAX_APP_LINES = 500;
+const size_t MAX_UNINSTALL_STRING_CHARS = 520;
+const char* CURRENT_VERSION = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // The folder of the program (with a trailing backslash): its own folder when the path is absolute,
 // else that folder relative to the INI's.
@@ -38,7 +38,7 @@ std::string InstallShieldInfoFolder(const std::string& csProgramFolder)
     GetSectionValue(csProgramFolder + "SETUP.INI", "Startup", "ProductGUID", csGuid);
     std::string csProgramFiles;
     if (csGuid.empty() ||
-        !CRegistryKey(HKEY_LOCAL_MACHINE, kCurrentVersion).ReadString("ProgramFilesDir", csProgramFiles))
+        !CRegistryKey(HKEY_LOCAL_MACHINE, CURRENT_VERSION).ReadString("ProgramFilesDir", csProgramFiles))
         return std::string();
     return csProgramFiles + "\\InstallShield Installation Information\\{" + csGuid + "}";
 }
@@ -73,7 +73,7 @@ void KINIFile::InstallDefinedApps(const char* pszInstallSection)
 {
     CTraceScope trace("KINIFile::InstallDefinedApps");
     std::string csAppSection = ApplicationSection(pszInstallSection ? pszInstallSection : "");
-    for (int n = 0; n < kMaxAppLines; ++n)
+    for (int n = 0; n < MAX_APP_LINES; ++n)
     {
         std::string csProgram;
         if (!m_inf.GetNthKeyField(csAppSection, "InstallApp", 0, 1, n, csProgram))
@@ -93,7 +93,7 @@ void KINIFile::InstallOneApp(const std::string& csAppSection, int nOccurrence)
                                : "\"" + m_inf.GetINFPath() + "\\" + csProgram + "\"";
     std::string csCmdline = csQuoted + csFields[2];
     DWORD dwFlags = static_cast<DWORD>(std::strtoul(csFields[3].c_str(), nullptr, 10));
-    DWORD dwWait = csFields[7].empty() ? kDefaultAppWaitMs
+    DWORD dwWait = csFields[7].empty() ? DEFAULT_APP_WAIT_MS
                                        : static_cast<DWORD>(std::strtoul(csFields[7].c_str(), nullptr, 10)) * 1000;
 
     std::string csRepairArg;
@@ -107,7 +107,7 @@ void KINIFile::InstallOneApp(const std::string& csAppSection, int nOccurrence)
             TraceLine("ERROR : no audio device, %s not started\n", csProgram.c_str());
             return;
         }
-        Sleep(kAfterAudioPauseMs);
+        Sleep(AFTER_AUDIO_PAUSE_MS);
     }
     if (!StartAnApp(csCmdline.c_str(), dwFlags) || !CheckAppInstallStatus(csProgram.c_str(), csCmdline.c_str()))
         return;
@@ -197,7 +197,7 @@ BOOL KINIFile::UninstallAppsInstalledByINIFile(const char* pszRegUninstallPath, 
             continue;
         TraceLine("CorrespondingDevice = %s\n", csDevice.c_str());
         if (!entry.ReadString("UninstallString", csUninstall) || csUninstall.empty() ||
-            csUninstall.size() > kMaxUninstallStringChars)
+            csUninstall.size() > MAX_UNINSTALL_STRING_CHARS)
             continue;
         TraceLine("UninstallString = %s\n", csUninstall.c_str());
         std::string csValue;

@@ -12,14 +12,14 @@
 namespace
 {
 
-const DWORD kFolderPauseMs = 100;
-const size_t kSavedLineChars = 259;
+const DWORD FOLDER_PAUSE_MS = 100;
+const size_t SAVED_LINE_CHARS = 259;
 // Keys this close to the root of HKEY_LOCAL_MACHINE are shared by everything installed; they are never
 // deleted, whoever created them.
-const size_t kMinDeletableDepth = 3;
-const char* kCreatedKeysSection = "SavedINI.CreatedKeys";
-const char* kCreatedKeyEntry = "Key";
-const char* kCreatedEmptyKeyEntry = "EmptyKey";
+const size_t MIN_DELETABLE_DEPTH = 3;
+const char* CREATED_KEYS_SECTION = "SavedINI.CreatedKeys";
+const char* CREATED_KEY_ENTRY = "Key";
+const char* CREATED_EMPTY_KEY_ENTRY = "EmptyKey";
 
 bool StartsWithNoCase(const std::string& csText, size_t nPos, const char* pszPrefix)
 {
@@ -102,7 +102,7 @@ void KINIFile::SetupForUninstall(const char* pszINIFileName, const char* pszInst
         return;
     std::string csCopy = csFolder + "\\" + FileNameOf(csSource);
     CFileUtility::CreateFolderPath(csCopy, 0);
-    Sleep(kFolderPauseMs);
+    Sleep(FOLDER_PAUSE_MS);
     CTextFile source;
     CTextFile copy;
     if (!source.OpenRead(csSource.c_str()) || !copy.Create(csCopy.c_str()))
@@ -111,7 +111,7 @@ void KINIFile::SetupForUninstall(const char* pszINIFileName, const char* pszInst
         return;
     }
     std::string csLine;
-    while (source.ReadLine(csLine, kSavedLineChars))
+    while (source.ReadLine(csLine, SAVED_LINE_CHARS))
         copy.Write(ReverseLine(csLine) + "\n");
     TraceLine("Saved copy = %s\n", csCopy.c_str());
 }
@@ -133,12 +133,12 @@ CStringList KINIFile::FindKeysToBeCreated(const std::string& csInstallSection)
             csLevel += (i ? "\\" : "") + parts[i];
             if (CRegistryKey(HKEY_LOCAL_MACHINE, csLevel).Exists())
                 continue;
-            if (i + 1 >= kMinDeletableDepth)
+            if (i + 1 >= MIN_DELETABLE_DEPTH)
             {
-                keys.push_back(std::string(kCreatedKeyEntry) + ",HKLM," + csLevel);
+                keys.push_back(std::string(CREATED_KEY_ENTRY) + ",HKLM," + csLevel);
                 break;
             }
-            keys.push_back(std::string(kCreatedEmptyKeyEntry) + ",HKLM," + csLevel);
+            keys.push_back(std::string(CREATED_EMPTY_KEY_ENTRY) + ",HKLM," + csLevel);
         }
     }
     CAddRegList hkr;
@@ -152,7 +152,7 @@ CStringList KINIFile::FindKeysToBeCreated(const std::string& csInstallSection)
                 continue;
             std::string csLevel = FirstMissingLevel(hDriverKey, info.kRegKey, 1);
             if (!csLevel.empty())
-                keys.push_back(std::string(kCreatedKeyEntry) + ",HKR," + csLevel);
+                keys.push_back(std::string(CREATED_KEY_ENTRY) + ",HKR," + csLevel);
         }
     }
     m_devNode.CloseClassDeviceKey();
@@ -167,7 +167,7 @@ void KINIFile::RecordCreatedKeys(const std::string& csINIFileName, const CString
     CTextFile copy;
     if (!copy.OpenWrite((csFolder + "\\" + FileNameOf(csINIFileName)).c_str()) || !copy.SeekToEnd())
         return;
-    std::string csText = std::string("\n[") + kCreatedKeysSection + "]\n";
+    std::string csText = std::string("\n[") + CREATED_KEYS_SECTION + "]\n";
     CStringList written;
     for (const std::string& csKey : keys)
     {
@@ -188,17 +188,17 @@ void KINIFile::RecordCreatedKeys(const std::string& csINIFileName, const CString
 void KINIFile::DeleteRecordedKeys(const std::string&)
 {
     std::string csPath;
-    for (int n = 0; m_inf.GetNthKeyField(kCreatedKeysSection, kCreatedKeyEntry, 0, 2, n, csPath); ++n)
+    for (int n = 0; m_inf.GetNthKeyField(CREATED_KEYS_SECTION, CREATED_KEY_ENTRY, 0, 2, n, csPath); ++n)
     {
         std::string csRoot;
-        m_inf.GetNthKeyField(kCreatedKeysSection, kCreatedKeyEntry, 0, 1, n, csRoot);
+        m_inf.GetNthKeyField(CREATED_KEYS_SECTION, CREATED_KEY_ENTRY, 0, 1, n, csRoot);
         csPath = Trim(csPath);
         if (csPath.empty())
             continue;
         TraceLine("Created key = %s\\%s\n", csRoot.c_str(), csPath.c_str());
         if (EqualsNoCase(csRoot, "HKLM"))
         {
-            if (SplitKeyPath(csPath).size() >= kMinDeletableDepth)
+            if (SplitKeyPath(csPath).size() >= MIN_DELETABLE_DEPTH)
                 CRegistryKey(HKEY_LOCAL_MACHINE, csPath).DeleteKey();
         }
         else if (EqualsNoCase(csRoot, "HKR"))
@@ -211,7 +211,7 @@ void KINIFile::DeleteRecordedKeys(const std::string&)
     }
     // Shallower keys the INI created go only when nothing else has come to live in them; deepest first.
     CStringList emptyKeys;
-    for (int n = 0; m_inf.GetNthKeyField(kCreatedKeysSection, kCreatedEmptyKeyEntry, 0, 2, n, csPath); ++n)
+    for (int n = 0; m_inf.GetNthKeyField(CREATED_KEYS_SECTION, CREATED_EMPTY_KEY_ENTRY, 0, 2, n, csPath); ++n)
         emptyKeys.push_back(Trim(csPath));
     for (auto it = emptyKeys.rbegin(); it != emptyKeys.rend(); ++it)
     {

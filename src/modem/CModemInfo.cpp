@@ -7,7 +7,7 @@
 #include "modem/CModemWaveRemoval.h"
 #include "platform/StringUtil.h"
 
-const char* const CModemInfo::kUnknown = "NVLS_UNKNOWN";
+const char* const CModemInfo::UNKNOWN = "NVLS_UNKNOWN";
 
 void CModemInfo::Bind(CDevNode* pDevNode)
 {
@@ -54,7 +54,7 @@ void CModemInfo::RememberDescription(DWORD dwINIFlags)
         return;
     m_csDescription = ReadDriverString(nullptr, "DriverDesc");
     if (m_csDescription.empty())
-        m_csDescription = kUnknown;
+        m_csDescription = UNKNOWN;
     TraceLine("CModemInfo::RememberDescription : %s\n", m_csDescription.c_str());
 }
 
@@ -78,13 +78,13 @@ void CModemInfo::RememberWaveID(DWORD dwINIFlags)
     if (!(dwINIFlags & INI_FLAG_WAVE_DRIVER_DELREG))
         return;
     std::string csWave = ReadDriverString("WaveDriver", "WaveHardwareID");
-    m_csWaveID = csWave.empty() ? std::string(kUnknown) : "MODEMWAVE\\" + csWave;
+    m_csWaveID = csWave.empty() ? std::string(UNKNOWN) : "MODEMWAVE\\" + csWave;
     TraceLine("CModemInfo::RememberWaveID : %s\n", m_csWaveID.c_str());
 }
 
 void CModemInfo::CheckWaveDevice(DWORD dwINIFlags)
 {
-    if (!(dwINIFlags & INI_FLAG_WAVE_DRIVER_DELREG) || m_csWaveID.empty() || m_csWaveID == kUnknown)
+    if (!(dwINIFlags & INI_FLAG_WAVE_DRIVER_DELREG) || m_csWaveID.empty() || m_csWaveID == UNKNOWN)
         return;
     if (!ReadDriverString("WaveDriver", "WaveHardwareID").empty())
         return;

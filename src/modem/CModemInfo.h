@@ -29,7 +29,7 @@ public:
     const std::string& GetRememberedDescription() const { return m_csDescription; }
     const std::string& GetRememberedWaveID() const { return m_csWaveID; }
 
-    static const char* const kUnknown;
+    static const char* const UNKNOWN;
 
 private:
     std::string ReadDriverString(const char* pszSubKey, const char* pszValue);

@@ -9,15 +9,15 @@
 namespace
 {
 
-const char* kDeviceSpecific = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unimodem\\DeviceSpecific\\";
-const char* kTapiUnimodem = "SOFTWARE\\Microsoft\\Ras\\Tapi Devices\\Unimodem";
-const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char* kServices = "SYSTEM\\CurrentControlSet\\Services";
-const char* kEnumPCI = "System\\CurrentControlSet\\Enum\\PCI";
-const DWORD kValueDataBytes = 1000;
-const DWORD kKeyGoneChecks = 100;
-const DWORD kKeyGonePauseMs = 100;
-const int kMaxMoveDepth = 32;
+const char* DEVICE_SPECIFIC = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unimodem\\DeviceSpecific\\";
+const char* TAPI_UNIMODEM = "SOFTWARE\\Microsoft\\Ras\\Tapi Devices\\Unimodem";
+const char* UNINSTALL = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char* SERVICES = "SYSTEM\\CurrentControlSet\\Services";
+const char* ENUM_PCI = "System\\CurrentControlSet\\Enum\\PCI";
+const DWORD VALUE_DATA_BYTES = 1000;
+const DWORD KEY_GONE_CHECKS = 100;
+const DWORD KEY_GONE_PAUSE_MS = 100;
+const int MAX_MOVE_DEPTH = 32;
 
 BOOL CopyValues(HKEY hSource, HKEY hTarget)
 {
@@ -26,8 +26,8 @@ BOOL CopyValues(HKEY hSource, HKEY hTarget)
     {
         char szName[MAX_PATH + 1] = {0};
         DWORD dwNameChars = MAX_PATH;
-        BYTE data[kValueDataBytes] = {0};
-        DWORD dwDataBytes = kValueDataBytes;
+        BYTE data[VALUE_DATA_BYTES] = {0};
+        DWORD dwDataBytes = VALUE_DATA_BYTES;
         DWORD dwType = 0;
         LONG lResult = RegEnumValueA(hSource, dwIndex, szName, &dwNameChars, nullptr, &dwType, data, &dwDataBytes);
         if (lResult == ERROR_NO_MORE_ITEMS)
@@ -45,7 +45,7 @@ BOOL CopyValues(HKEY hSource, HKEY hTarget)
 
 BOOL CopyTree(const std::string& csSource, const std::string& csTarget, int nDepth)
 {
-    if (nDepth > kMaxMoveDepth)
+    if (nDepth > MAX_MOVE_DEPTH)
         return FALSE;
     HKEY hSource = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, csSource.c_str(), 0, KEY_READ, &hSource) != ERROR_SUCCESS)
@@ -87,8 +87,8 @@ BOOL CModemNames::MoveKey(const std::string& csSource, const std::string& csTarg
         return trace.Return(FALSE);
     CRegistryKey source(HKEY_LOCAL_MACHINE, csSource);
     source.DeleteKey();
-    for (DWORD dwCheck = 0; dwCheck < kKeyGoneChecks && source.Exists(); ++dwCheck)
-        Sleep(kKeyGonePauseMs);
+    for (DWORD dwCheck = 0; dwCheck < KEY_GONE_CHECKS && source.Exists(); ++dwCheck)
+        Sleep(KEY_GONE_PAUSE_MS);
     return trace.Return(!source.Exists());
 }
 
@@ -121,14 +121,14 @@ void CModemNames::Refresh(const std::string& csNew, const std::string& csOld)
     {
         std::string csSuffix = "::" + csManufacturer + "::" + csProvider;
         WriteDriverValue("ResponsesKeyName", csNew + csSuffix);
-        MoveKey(kDeviceSpecific + csOld + csSuffix, kDeviceSpecific + csNew + csSuffix);
+        MoveKey(DEVICE_SPECIFIC + csOld + csSuffix, DEVICE_SPECIFIC + csNew + csSuffix);
     }
 
-    CRegistryKey(HKEY_LOCAL_MACHINE, kTapiUnimodem).WriteString("Friendly Name", csNew);
+    CRegistryKey(HKEY_LOCAL_MACHINE, TAPI_UNIMODEM).WriteString("Friendly Name", csNew);
 
-    for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, kUninstall))
+    for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, UNINSTALL))
     {
-        CRegistryKey entry(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\" + csSub);
+        CRegistryKey entry(HKEY_LOCAL_MACHINE, std::string(UNINSTALL) + "\\" + csSub);
         std::string csName;
         if (entry.ReadString("DisplayName", csName) && csName == csOld)
         {
@@ -137,9 +137,9 @@ void CModemNames::Refresh(const std::string& csNew, const std::string& csOld)
         }
     }
 
-    for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, kServices, 5000))
+    for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, SERVICES, 5000))
     {
-        std::string csPath = std::string(kServices) + "\\" + csSub;
+        std::string csPath = std::string(SERVICES) + "\\" + csSub;
         if (ReadString(csPath, "DriverDesc") != csOld)
             continue;
         CRegistryKey service(HKEY_LOCAL_MACHINE, csPath);
@@ -149,9 +149,9 @@ void CModemNames::Refresh(const std::string& csNew, const std::string& csOld)
     }
 
     // Device keys deny writes until their access list is reset, as on the platform.
-    for (const std::string& csDevice : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, kEnumPCI))
+    for (const std::string& csDevice : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, ENUM_PCI))
     {
-        std::string csDevicePath = std::string(kEnumPCI) + "\\" + csDevice;
+        std::string csDevicePath = std::string(ENUM_PCI) + "\\" + csDevice;
         for (const std::string& csInstance : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, csDevicePath))
         {
             std::string csPath = csDevicePath + "\\" + csInstance;

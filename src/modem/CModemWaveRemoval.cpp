@@ -8,8 +8,8 @@
 namespace
 {
 
-const char* kEnumModemWave = "System\\CurrentControlSet\\Enum\\MODEMWAVE";
-const char* kClass = "System\\CurrentControlSet\\Control\\Class\\";
+const char* ENUM_MODEM_WAVE = "System\\CurrentControlSet\\Enum\\MODEMWAVE";
+const char* CLASS = "System\\CurrentControlSet\\Control\\Class\\";
 
 // The first ID of a HardwareID value (a multi-string on NT, a plain string on Windows 9x).
 std::string ReadFirstHardwareID(const std::string& csPath)
@@ -29,9 +29,9 @@ std::string ReadFirstHardwareID(const std::string& csPath)
 BOOL CModemWaveRemoval::Remove(const std::string& csWaveID)
 {
     CTraceScope trace("CModemWaveRemoval::Remove", "csWaveID = %s", csWaveID.c_str());
-    for (const std::string& csDevice : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, kEnumModemWave))
+    for (const std::string& csDevice : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, ENUM_MODEM_WAVE))
     {
-        std::string csDevicePath = std::string(kEnumModemWave) + "\\" + csDevice;
+        std::string csDevicePath = std::string(ENUM_MODEM_WAVE) + "\\" + csDevice;
         for (const std::string& csInstance : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, csDevicePath))
         {
             std::string csPath = csDevicePath + "\\" + csInstance;
@@ -48,7 +48,7 @@ BOOL CModemWaveRemoval::Remove(const std::string& csWaveID)
                 return trace.Return(FALSE);
             }
             BOOL bDevice = CRegistryKey(HKEY_LOCAL_MACHINE, csPath).DeleteKey(TRUE);
-            BOOL bDriver = CRegistryKey(HKEY_LOCAL_MACHINE, kClass + csDriver).DeleteKey(TRUE);
+            BOOL bDriver = CRegistryKey(HKEY_LOCAL_MACHINE, CLASS + csDriver).DeleteKey(TRUE);
             return trace.Return(bDevice && bDriver);
         }
     }

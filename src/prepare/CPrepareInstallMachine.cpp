@@ -12,15 +12,15 @@
 #include "platform/StringUtil.h"
 #include "prepare/FileSearch.h"
 
-const char CPrepareInstall::kInBoxInfs[kInBoxInfCount][20] = {"WDMMDMPC.INF", "MDMRPCI.INF",  "MDMRPCIW.INF",
-                                                              "MDMGEN.INF",   "MDMNVSFT.INF", "MDMNVSF2.INF"};
-const char* const CPrepareInstall::kParkingFolder = "DVX_INBUILD_INF";
+const char CPrepareInstall::IN_BOX_INFS[IN_BOX_INF_COUNT][20] = {"WDMMDMPC.INF", "MDMRPCI.INF",  "MDMRPCIW.INF",
+                                                                 "MDMGEN.INF",   "MDMNVSFT.INF", "MDMNVSF2.INF"};
+const char* const CPrepareInstall::PARKING_FOLDER = "DVX_INBUILD_INF";
 
 namespace
 {
 
-const char* kSetupKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup";
-const char* kSourcesValue = "Installation Sources";
+const char* SETUP_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup";
+const char* SOURCES_VALUE = "Installation Sources";
 
 std::string FileNamePart(const std::string& csPath)
 {
@@ -57,7 +57,7 @@ std::string CPrepareInstall::ParkingFolder()
 {
     std::string csTemp;
     GetWindowsTempFolder(csTemp, FALSE);
-    return csTemp + kParkingFolder;
+    return csTemp + PARKING_FOLDER;
 }
 
 void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
@@ -74,15 +74,15 @@ void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
         seen.push_back(data.csInstallPath);
 
         HKEY hKey = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSetupKey, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETUP_KEY, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
             continue;
         DWORD dwType = 0;
         DWORD dwSize = 0;
         std::vector<char> old;
-        if (RegQueryValueExA(hKey, kSourcesValue, nullptr, &dwType, nullptr, &dwSize) == ERROR_SUCCESS)
+        if (RegQueryValueExA(hKey, SOURCES_VALUE, nullptr, &dwType, nullptr, &dwSize) == ERROR_SUCCESS)
         {
             old.assign(dwSize, '\0');
-            if (dwSize && RegQueryValueExA(hKey, kSourcesValue, nullptr, &dwType, reinterpret_cast<BYTE*>(old.data()),
+            if (dwSize && RegQueryValueExA(hKey, SOURCES_VALUE, nullptr, &dwType, reinterpret_cast<BYTE*>(old.data()),
                                            &dwSize) != ERROR_SUCCESS)
             {
                 RegCloseKey(hKey);
@@ -106,7 +106,7 @@ void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
             value.push_back('\0');
         else
             value.insert(value.end(), old.begin(), old.end());
-        if (RegSetValueExA(hKey, kSourcesValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),
+        if (RegSetValueExA(hKey, SOURCES_VALUE, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),
                            static_cast<DWORD>(value.size())) == ERROR_SUCCESS)
             TraceLine("Install Source path set to %s\n", data.csInstallPath.c_str());
         RegCloseKey(hKey);
@@ -169,7 +169,7 @@ void CPrepareInstall::CopyInBuildInfFileToTemp()
     const std::string csInf = InfFolder();
     for (const char* pszExtension : {".INF", ".PNF"})
     {
-        for (const char* pszName : kInBoxInfs)
+        for (const char* pszName : IN_BOX_INFS)
         {
             std::string csName = pszName;
             csName.replace(csName.size() - 4, 4, pszExtension);

@@ -44,11 +44,7 @@ protected:
         ASSERT_TRUE(WriteImage("C:\\Program Files\\CallHold\\UNINST.EXE", "exe", "CALLHOLDUNINST"));
     }
 
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        SetupRunFixture::TearDown();
-    }
+    void TearDown() override { SetupRunFixture::TearDown(); }
 
     std::string Journal()
     {

@@ -53,11 +53,7 @@ protected:
         return path.c_str();
     }
 
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        SetupRunFixture::TearDown();
-    }
+    void TearDown() override { SetupRunFixture::TearDown(); }
 
     std::string Winsim(const std::string& args)
     {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
@@ -65,7 +65,7 @@ bool WriteImage(const std::string& path, const char* kind, const char* program)
                                     "\r\nMachine=x86\r\nFileVersion=1.0.0.1\r\n");
 }
 
-class PrepareInstallTest : public TestMachine
+class PrepareInstallTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -75,7 +75,7 @@ protected:
     }
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         if (HasFatalFailure())
             return;
         for (const auto& entry :
@@ -87,20 +87,19 @@ protected:
         }
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\MDMCHILD.INF", kChildInf));
         ASSERT_TRUE(WriteImage("C:\\TEST\\DVXDLL.DLL", "dll", "dvxdll"));
-        CreateTraceLog();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;
@@ -367,7 +366,7 @@ TEST_F(PrepareInstallTest, BadPackageContentCostsOneTraceLineEach)
 
 // A run that parks the in-box INFs and is killed before it puts them back, then the clean-up run: this
 // test program started on the machine plays both parts (PrepareInstallChild.Play).
-class PrepareInstallCrashTest : public TestMachine
+class PrepareInstallCrashTest : public ProductMachine
 {
 protected:
     void SetUp() override
@@ -376,7 +375,7 @@ protected:
         if (!bin || !*bin)
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
         m_bin = bin;
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         ASSERT_TRUE(WriteImage("C:\\TEST\\child.exe", "exe", "drvsetup_tests"));
         ASSERT_TRUE(WriteWholeFile(std::string(kInf) + "WDMMDMPC.INF", "in-box"));
         ASSERT_TRUE(WriteWholeFile(std::string(kInf) + "MDMGEN.PNF", "precompiled"));
@@ -387,7 +386,7 @@ protected:
     {
         unsetenv("GTEST_FILTER");
         unsetenv("GTEST_BRIEF");
-        TestMachine::TearDown();
+        ProductMachine::TearDown();
     }
     int Run(const std::string& options, const char* pszPart)
     {
@@ -449,6 +448,5 @@ TEST(PrepareInstallChild, Play)
     {
         CPrepareInstall prepare;
     }
-    DeleteDeviceApi();
     winsim::Detach(0);
 }

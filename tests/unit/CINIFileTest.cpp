@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "config/CINIFile.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
@@ -13,14 +13,10 @@
 namespace
 {
 
-class CINIFileTest : public TestMachine
+class CINIFileTest : public ProductMachine
 {
 protected:
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
 
     void WriteIni(const std::string& name, const std::string& text)
     {

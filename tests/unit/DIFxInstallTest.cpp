@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "device/CDevNode.h"
@@ -29,15 +29,15 @@ std::string ModemInf(const char* pszCatalog)
            "\r\n[Modem_Install.NT]\r\n";
 }
 
-class DIFxInstallTest : public TestMachine
+class DIFxInstallTest : public ProductMachine
 {
 protected:
     const char* Profile() const override { return "vista-x64"; }
 
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
         // On 64-bit Vista the install runs in the program's 64-bit twin, which loads the 64-bit library.
@@ -52,14 +52,13 @@ protected:
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;
@@ -95,7 +94,7 @@ TEST_F(DIFxInstallTest, ThePreinstallSetsPlugAndPlayGoingWhenItDoesNotStartByIts
     const DWORD dwStart = GetTickCount();
     ASSERT_TRUE(difx.PreInstallViaDifxApi("C:\\TEST\\MODEM.INF", TRUE, &bReboot));
     // Three quiet polls a second apart, then the re-enumeration.
-    EXPECT_EQ(3 * CDIFxInstall::kQuietPollMs, GetTickCount() - dwStart);
+    EXPECT_EQ(3 * CDIFxInstall::QUIET_POLL_MS, GetTickCount() - dwStart);
     EXPECT_EQ(0u, GetDeviceApi()->KCMP_WaitNoPendingInstallEvents(INFINITE));
     EXPECT_TRUE(ModemHasDriver());
     EXPECT_NE(std::string::npos, Log().find("CDIFxInstall :: PreInstallViaDifxApi : bRetVal = 1\r\n"));
@@ -107,8 +106,8 @@ TEST_F(DIFxInstallTest, TheInstallWithoutAnEnumeratedDeviceWaitsForFourQuietPoll
     BOOL bReboot = TRUE;
     const DWORD dwStart = GetTickCount();
     ASSERT_TRUE(difx.InstallViaDifxApiWithDeviceNotEnumerated("C:\\TEST\\MODEM.INF", &bReboot));
-    EXPECT_GE(GetTickCount() - dwStart, 4 * CDIFxInstall::kQuietPollMs);
-    EXPECT_LT(GetTickCount() - dwStart, 5 * CDIFxInstall::kQuietPollMs);
+    EXPECT_GE(GetTickCount() - dwStart, 4 * CDIFxInstall::QUIET_POLL_MS);
+    EXPECT_LT(GetTickCount() - dwStart, 5 * CDIFxInstall::QUIET_POLL_MS);
     EXPECT_FALSE(bReboot);
     EXPECT_TRUE(ModemHasDriver());
 }

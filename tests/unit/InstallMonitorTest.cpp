@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "install/CInstallMonitor.h"
@@ -30,26 +30,25 @@ DEVICE_DATA Record(const char* pszID, const char* pszDesc)
     return data;
 }
 
-class InstallMonitorTest : public TestMachine
+class InstallMonitorTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;
@@ -73,7 +72,7 @@ TEST_F(InstallMonitorTest, TwoRecordsWithOneDescriptionEndTheWaitAtTheFirstPoll)
     list.AddTail(Record(kPciModemID, "Sample Modem"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("dwNumOfUniqueDeviceDescToBeInstalled = 1\r\n"));
     EXPECT_NE(std::string::npos, log.find("Found Parent DevNode = " + std::string(kCodecID) + "\r\n"));
@@ -92,7 +91,7 @@ TEST_F(InstallMonitorTest, AnExpectedCountOfOneEndsWithTheFirstInstalledRecord)
     list.AddTail(Record("USB\\VID_F0E1&PID_3A01", "E"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 1, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
 }
 
 TEST_F(InstallMonitorTest, TheOldWayStartupWaitGivesUpAfterFivePausesWhenNothingIsPending)
@@ -101,7 +100,7 @@ TEST_F(InstallMonitorTest, TheOldWayStartupWaitGivesUpAfterFivePausesWhenNothing
     list.AddTail(Record(kHdaModemID, "A"));
     DWORD dwTook = 0;
     EXPECT_FALSE(Wait(list, 180000, 239, TRUE, dwTook));
-    EXPECT_EQ(5 * CInstallMonitor::kStartupPauseMs, dwTook);
+    EXPECT_EQ(5 * CInstallMonitor::STARTUP_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_EQ(std::string::npos, log.find("PNP Manager Started"));
     // It stops before counting anything.
@@ -116,7 +115,7 @@ TEST_F(InstallMonitorTest, ATimeLimitOfZeroEndsAtTheFirstPollThatFindsDevicesMis
     list.AddTail(Record(kCodecID, "B"));
     DWORD dwTook = 0;
     EXPECT_FALSE(Wait(list, 0, 239, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     EXPECT_NE(std::string::npos, Log().find("Install Completed : Time out\r\n"));
 }
 
@@ -126,7 +125,7 @@ TEST_F(InstallMonitorTest, AnIdleManagerEndsTheWaitAfterSixQuietPolls)
     list.AddTail(Record(kHdaModemID, "A"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, FALSE, dwTook));
-    EXPECT_EQ(6 * CInstallMonitor::kPollMs, dwTook);
+    EXPECT_EQ(6 * CInstallMonitor::POLL_MS, dwTook);
     EXPECT_NE(std::string::npos, Log().find("Install Completed : No PNP Manager activity\r\n"));
 }
 
@@ -152,7 +151,8 @@ TEST_F(InstallMonitorTest, AfterTheOldWayInstallTheWaitFollowsPlugAndPlayUntilTh
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, TRUE, dwTook));
     // One start-up pause sees the work pending; polls every 2.1 s find the driver once it is in, at 20 s.
-    EXPECT_EQ(CInstallMonitor::kStartupPauseMs + 9 * CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::STARTUP_PAUSE_MS + 9 * CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS,
+              dwTook);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("PNP Manager Started\r\n"));
     EXPECT_NE(std::string::npos, log.find("Install Completed : All Device Installed\r\n"));
@@ -165,7 +165,7 @@ TEST_F(InstallMonitorTest, AfterANoEnumRebootAnIdleManagerEndsTheWaitWithFalse)
     CInstallMonitor monitor;
     const DWORD dwStart = GetTickCount();
     EXPECT_FALSE(monitor.WaitForInstallCompletionAfterNoEnumReboot(&list));
-    EXPECT_EQ(4 * CInstallMonitor::kAfterRebootPollMs, GetTickCount() - dwStart);
+    EXPECT_EQ(4 * CInstallMonitor::AFTER_REBOOT_POLL_MS, GetTickCount() - dwStart);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("Install Completed : No PNP Manager activity\r\n"));
     EXPECT_NE(std::string::npos, log.find("WaitForInstallCompletionAfterNoEnumReboot : bRetVal = 0\r\n"));
@@ -184,7 +184,7 @@ TEST_F(InstallMonitor9xTest, Windows9xHasNoActivityPollsOnlyTheCountAndTheTimeLi
     DWORD dwTook = 0;
     // On the NT family an idle manager would end this after six polls; here only the limit does.
     EXPECT_FALSE(Wait(list, 20000, 239, TRUE, dwTook));
-    EXPECT_EQ(10 * CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(10 * CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_EQ(std::string::npos, log.find("No PNP Manager activity"));
     EXPECT_EQ(std::string::npos, log.find("PNP Manager Started"));
