@@ -39,15 +39,17 @@ demo: linux-release
 bench: linux-release
 	@build/linux-release/drvsetup_bench --benchmark_counters_tabular=true
 
-# The INF fuzzer (clang, libFuzzer, ASan) for FUZZ_SECONDS, seeded with the sample package; the corpus it
-# grows is kept in build/linux-fuzz/corpus for the next run.
+# The INF and INI fuzzers (clang, libFuzzer, ASan) for FUZZ_SECONDS each, seeded with the sample package; the
+# corpora they grow are kept in build/linux-fuzz/corpus and build/linux-fuzz/ini-corpus for the next run.
 FUZZ_SECONDS ?= 300
 fuzz: deps
 	@cmake --preset linux-fuzz >/dev/null
-	@cmake --build build/linux-fuzz --target inf_fuzzer -j$(JOBS)
-	@mkdir -p build/linux-fuzz/corpus build/linux-fuzz/seeds && cp samples/package/*.INF samples/package/*.INI build/linux-fuzz/seeds/
+	@cmake --build build/linux-fuzz --target inf_fuzzer ini_fuzzer -j$(JOBS)
+	@mkdir -p build/linux-fuzz/corpus build/linux-fuzz/ini-corpus build/linux-fuzz/seeds && cp samples/package/*.INF samples/package/*.INI build/linux-fuzz/seeds/
 	@cd build/linux-fuzz && ./inf_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -dict=../../tests/fuzz/inf.dict -print_final_stats=1 corpus seeds
+	@cd build/linux-fuzz && ./ini_fuzzer -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -dict=../../tests/fuzz/ini.dict -print_final_stats=1 ini-corpus seeds
 
 format:
 	@git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format -i

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <mmsystem.h>
 #include <setupapi.h>
 #include <cfgmgr32.h>
 #include <shellapi.h>

@@ -20,7 +20,7 @@ protected:
     const char* Profile() const override
     {
         static const std::string path = DeriveProfile(
-            "xp-sp2", "companion-apps",
+            "xp-sp2", "companion-installers",
             "[Device.12]\n"
             "InstanceId=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02\\4&2B3C4D5E&0&60F0\n"
             "HardwareIDs=PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1&REV_02|PCI\\VEN_F0E1&DEV_1F10&SUBSYS_1F10F0E1\n"

@@ -35,6 +35,7 @@ const char* kUsage = R"(usage: winsim COMMAND ...
   plug DIR INSTANCE-ID                  plug a device of the profile in (it appears at once)
   unplug DIR INSTANCE-ID                pull a device out
   store DIR                             list the published INFs (oemN.inf) and the driver store's packages
+  ports DIR                             print the serial ports and the settings programs gave them
   screen DIR                            print what is on screen: the top-level windows, and the message
                                         boxes the last program run showed, with their answers
 )";
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
         {"reboot", CommandReboot},   {"screen", CommandScreen},
         {"devices", CommandDevices}, {"plug", CommandPlug},
         {"unplug", CommandUnplug},   {"store", CommandStore},
+        {"ports", CommandPorts},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
     {

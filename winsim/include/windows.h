@@ -9,3 +9,5 @@
 #include "winuser.h"
 #include "winver.h"
 #include "shellapi.h"
+#include "wincomm.h"
+#include "mmsystem.h"

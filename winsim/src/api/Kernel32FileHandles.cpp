@@ -8,6 +8,7 @@
 #include "files/FileObject.h"
 #include "files/FileOpener.h"
 #include "files/PathArgument.h"
+#include "hardware/SerialPorts.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -49,6 +50,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    // "\\.\COMn" and the bare "COMn" name a serial port, not a file.
+    const std::string port = SerialPorts::PortName(lpFileName);
+    if (!port.empty())
+        return SerialPorts::Open(*rt, port, dwCreationDisposition);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return INVALID_HANDLE_VALUE;

@@ -133,6 +133,25 @@ CREATE TABLE IF NOT EXISTS declared_programs(
     exit_code INTEGER NOT NULL DEFAULT 0,
     installer TEXT NOT NULL DEFAULT '');
 
+-- Serial ports and wave output (see hardware/). serial_ports: the ports of the profile's [SerialPorts];
+-- busy_opens counts the opens still refused as if another program held the port, open_pid the process
+-- holding it now (0: none); dcb and timeouts are the DCB and COMMTIMEOUTS last set, as stored bytes.
+-- wave_out: the number of wave output devices and from when (NowMs() terms) they are there.
+CREATE TABLE IF NOT EXISTS serial_ports(
+    name TEXT PRIMARY KEY,
+    busy_opens INTEGER NOT NULL DEFAULT 0,
+    opens INTEGER NOT NULL DEFAULT 0,
+    open_pid INTEGER NOT NULL DEFAULT 0,
+    dcb BLOB,
+    timeouts BLOB,
+    in_queue INTEGER NOT NULL DEFAULT 0,
+    out_queue INTEGER NOT NULL DEFAULT 0,
+    dtr INTEGER NOT NULL DEFAULT 0,
+    rts INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS wave_out(
+    devices INTEGER NOT NULL,
+    available_from_ms INTEGER NOT NULL);
+
 -- Message boxes as they were shown, with the answer they got (scripted, or the default button).
 CREATE TABLE IF NOT EXISTS message_boxes(
     seq INTEGER PRIMARY KEY,

@@ -34,6 +34,7 @@ constexpr const char* kCannotFail[] = {
     "GetSystemTime",
     "GetSystemTimeAsFileTime",
     "GetTickCount",
+    "waveOutGetNumDevs",
     "GetVersion",
     "IsUserAnAdmin",
     "IsWindow",

@@ -15,6 +15,7 @@
 #include "files/NameCase.h"
 #include "files/PathResolver.h"
 #include "files/WriteProtection.h"
+#include "hardware/HardwareProfileReader.h"
 #include "processes/BootProcesses.h"
 #include "processes/DeclaredProgramReader.h"
 #include "profile/HostFiles.h"
@@ -160,8 +161,8 @@ bool ProfileLoader::ReadMachineIni(const std::string& path, MachineIdentity& id,
                 section = "declared";
                 continue;
             }
-            // [Device.N] are read by DeviceProfileReader.
-            if (DeviceProfileReader::IsDeviceSection(section))
+            // [Device.N] are read by DeviceProfileReader, [SerialPorts] and [WaveOut] by HardwareProfileReader.
+            if (DeviceProfileReader::IsDeviceSection(section) || HardwareProfileReader::IsHardwareSection(section))
             {
                 section = "declared";
                 continue;
@@ -413,6 +414,8 @@ bool ProfileLoader::Build(const std::string& profileDir, const std::string& fold
         !BootProcesses::Install(store, folder, identity, programs, error))
         return false;
     if (!BuildDevices(store, identity, profileDir + "/machine.ini", error))
+        return false;
+    if (!HardwareProfileReader::Read(profileDir + "/machine.ini", store, error))
         return false;
     store.Close();
     return true;

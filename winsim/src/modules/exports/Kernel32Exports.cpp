@@ -14,6 +14,12 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("CreateDirectoryA", CreateDirectoryA);
     module.Export("CreateEventA", CreateEventA);
     module.Export("CreateFileA", CreateFileA);
+    module.Export("EscapeCommFunction", EscapeCommFunction);
+    module.Export("GetCommState", GetCommState);
+    module.Export("GetCommTimeouts", GetCommTimeouts);
+    module.Export("SetCommState", SetCommState);
+    module.Export("SetCommTimeouts", SetCommTimeouts);
+    module.Export("SetupComm", SetupComm);
     module.Export("CreateMutexA", CreateMutexA);
     module.Export("CreateSemaphoreA", CreateSemaphoreA);
     module.Export("CreateProcessA", CreateProcessA);

@@ -1,10 +1,16 @@
-// WINMM exports. None of its functions exists in winsim yet: the module loads, every lookup fails.
+// WINMM exports: wave output (hardware/WaveOut.h).
 #include "ExportLists.h"
 #include "modules/BuiltinModule.h"
+#include "windows.h"
 
 namespace winsim
 {
 
-void AddWinmmExports(BuiltinModule& /*module*/) {}
+void AddWinmmExports(BuiltinModule& module)
+{
+    module.Export("waveOutClose", waveOutClose);
+    module.Export("waveOutGetNumDevs", waveOutGetNumDevs);
+    module.Export("waveOutOpen", waveOutOpen);
+}
 
 } // namespace winsim
