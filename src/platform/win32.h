@@ -11,3 +11,6 @@
 #include <cfgmgr32.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
+#include <winioctl.h>
+#include <usbioctl.h>

@@ -36,8 +36,9 @@ const char* kUsage = R"(usage: winsim COMMAND ...
   unplug DIR INSTANCE-ID                pull a device out
   store DIR                             list the published INFs (oemN.inf) and the driver store's packages
   ports DIR                             print the serial ports and the settings programs gave them
-  screen DIR                            print what is on screen: the top-level windows, and the message
-                                        boxes the last program run showed, with their answers
+  screen DIR [--png FILE]               print what is on screen: the top-level windows with their controls,
+                                        and the message boxes the last program run showed, with their
+                                        answers; --png also saves a picture of the screen
 )";
 
 } // namespace

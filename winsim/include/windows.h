@@ -7,6 +7,7 @@
 #include "winbase.h"
 #include "winreg.h"
 #include "winuser.h"
+#include "wingdi.h"
 #include "winver.h"
 #include "shellapi.h"
 #include "wincomm.h"
