@@ -8,7 +8,7 @@ namespace
 typedef MMRESULT(WINAPI* PFN_WAVE_OUT_OPEN)(LPHWAVEOUT, UINT, LPCWAVEFORMATEX, DWORD_PTR, DWORD_PTR, DWORD);
 typedef MMRESULT(WINAPI* PFN_WAVE_OUT_CLOSE)(HWAVEOUT);
 
-const DWORD kRetryMs = 500;
+const DWORD RETRY_MS = 500;
 
 // CD quality: 44100 Hz, 16 bits, two channels.
 WAVEFORMATEX CdQualityFormat()
@@ -57,8 +57,8 @@ BOOL KINIAudio::WaitUntilNorvalisAudioDeviceRunning(DWORD dwAudioCheckTimeOut)
         }
         if (dwElapsedTime > dwAudioCheckTimeOut)
             break;
-        Sleep(kRetryMs);
-        dwElapsedTime += kRetryMs;
+        Sleep(RETRY_MS);
+        dwElapsedTime += RETRY_MS;
     }
     TraceLine("dwElapsedTime = %d\n", static_cast<int>(dwElapsedTime));
     FreeLibrary(hWinmm);

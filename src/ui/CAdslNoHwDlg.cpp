@@ -21,26 +21,26 @@ BOOL CAdslNoHwDlg::OnInitDialog()
     SetDlgItemTextA(GetHwnd(), IDC_PLUG_IN_TEXT, csText.c_str());
     SetItemString(IDC_PRESS_CANCEL_TEXT, IDS_PRESS_CANCEL);
     SetItemString(IDCANCEL, IDS_CANCEL);
-    m_nTimer = SetTimer(GetHwnd(), kTimerId, kTimerMs, nullptr);
+    m_nTimer = SetTimer(GetHwnd(), TIMER_ID, TIMER_MS, nullptr);
     return TRUE;
 }
 
 void CAdslNoHwDlg::OnTimer(UINT_PTR nIdEvent)
 {
-    if (nIdEvent != kTimerId)
+    if (nIdEvent != TIMER_ID)
         return;
     const BOOL bPluggedIn = m_pbDeviceGotPluggedIn && m_pbDeviceGotPluggedIn->load();
     TraceLine("CAdslNoHwDlg::OnTimer : m_bDeviceGotPluggedIn = %d\n", bPluggedIn);
     if (bPluggedIn)
     {
-        KillTimer(GetHwnd(), kTimerId);
+        KillTimer(GetHwnd(), TIMER_ID);
         EndDialog(IDOK);
         return;
     }
-    m_nElapsed += kTimerMs;
-    if (m_nElapsed > kLimitMs)
+    m_nElapsed += TIMER_MS;
+    if (m_nElapsed > LIMIT_MS)
     {
-        KillTimer(GetHwnd(), kTimerId);
+        KillTimer(GetHwnd(), TIMER_ID);
         EndDialog(IDCANCEL);
     }
 }
@@ -49,7 +49,7 @@ BOOL CAdslNoHwDlg::OnCommand(WORD wId, WORD /*wNotify*/)
 {
     if (wId != IDCANCEL)
         return FALSE;
-    KillTimer(GetHwnd(), kTimerId);
+    KillTimer(GetHwnd(), TIMER_ID);
     EndDialog(IDCANCEL);
     return TRUE;
 }

@@ -18,9 +18,9 @@ struct ADSL_PROMPT
 class CAdslNoHwDlg : public CModalDialog
 {
 public:
-    static constexpr UINT_PTR kTimerId = 10;
-    static constexpr UINT kTimerMs = 500;
-    static constexpr DWORD kLimitMs = 120000;
+    static constexpr UINT_PTR TIMER_ID = 10;
+    static constexpr UINT TIMER_MS = 500;
+    static constexpr DWORD LIMIT_MS = 120000;
 
     // `pbDeviceGotPluggedIn` is set by another thread when the device is found.
     CAdslNoHwDlg(const ADSL_PROMPT* pPrompt, const std::atomic<BOOL>* pbDeviceGotPluggedIn);

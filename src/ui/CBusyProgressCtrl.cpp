@@ -8,7 +8,7 @@ BOOL CBusyProgressCtrl::RegisterControlClass(HINSTANCE hInstance)
 {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    if (GetClassInfoExA(hInstance, kClassName, &wc))
+    if (GetClassInfoExA(hInstance, CLASS_NAME, &wc))
         return TRUE;
     if (!GetClassInfoExA(nullptr, "STATIC", &wc))
     {
@@ -20,11 +20,11 @@ BOOL CBusyProgressCtrl::RegisterControlClass(HINSTANCE hInstance)
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = hInstance;
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = CLASS_NAME;
     wc.style &= ~CS_GLOBALCLASS;
     if (!RegisterClassExA(&wc))
     {
-        TraceLine("ERROR: RegisterClassExA(%s) failed, GetLastError = %lu\n", kClassName,
+        TraceLine("ERROR: RegisterClassExA(%s) failed, GetLastError = %lu\n", CLASS_NAME,
                   static_cast<unsigned long>(GetLastError()));
         return FALSE;
     }
@@ -111,7 +111,7 @@ LRESULT CBusyProgressCtrl::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BO
     case BPC_SETMODE:
         StopAnimation();
         m_nMode = nValue;
-        if (m_nMode == kModeProgress)
+        if (m_nMode == MODE_PROGRESS)
             m_nStep = 1;
         return 0;
     case BPC_STARTBUSY:
@@ -125,7 +125,7 @@ LRESULT CBusyProgressCtrl::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BO
         return 0;
     case BPC_SETMOTION:
         m_nMotion = nValue;
-        m_nStep = m_nMotion == kMotionBackwards ? -1 : 1;
+        m_nStep = m_nMotion == MOTION_BACKWARDS ? -1 : 1;
         return 0;
     case BPC_SETBLOCKSTYLE:
         m_nBlockStyle = nValue;
@@ -188,24 +188,24 @@ void CBusyProgressCtrl::Recalc()
 
 int CBusyProgressCtrl::Limit() const
 {
-    return m_nBlockStyle == kBlockRun ? m_nRunLength * m_nNumBlocks : m_nNumBlocks;
+    return m_nBlockStyle == BLOCK_RUN ? m_nRunLength * m_nNumBlocks : m_nNumBlocks;
 }
 
 void CBusyProgressCtrl::Step()
 {
-    if (m_nMode == kModeBusy)
+    if (m_nMode == MODE_BUSY)
     {
         const int nLimit = Limit();
-        if (m_nMotion == kMotionBounce)
+        if (m_nMotion == MOTION_BOUNCE)
         {
             if (m_nPos >= nLimit - 1)
                 m_nStep = -1;
             else if (m_nPos <= 0)
                 m_nStep = 1;
         }
-        else if (m_nMotion == kMotionWrap && m_nPos >= nLimit - 1)
+        else if (m_nMotion == MOTION_WRAP && m_nPos >= nLimit - 1)
             m_nPos = -1;
-        else if (m_nMotion == kMotionBackwards && m_nPos <= 0)
+        else if (m_nMotion == MOTION_BACKWARDS && m_nPos <= 0)
             m_nPos = nLimit;
     }
     m_nPos += m_nStep;
@@ -215,9 +215,9 @@ void CBusyProgressCtrl::Step()
 double CBusyProgressCtrl::LitFraction(int nIndex) const
 {
     double dLit = 0.0;
-    if (m_nMode == kModeBusy && m_nBlockStyle == kBlockSingle)
+    if (m_nMode == MODE_BUSY && m_nBlockStyle == BLOCK_SINGLE)
         return nIndex == m_nPos ? 1.0 : 0.0;
-    if (m_nMode == kModeBusy)
+    if (m_nMode == MODE_BUSY)
         dLit = static_cast<double>(m_nPos) / Limit() * m_nNumBlocks;
     else
     {

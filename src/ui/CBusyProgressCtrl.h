@@ -36,14 +36,14 @@ enum BusyProgressMessage : UINT
 class CBusyProgressCtrl
 {
 public:
-    static constexpr const char* kClassName = "BusyProgressCtrl";
-    static constexpr int kModeBusy = 1;
-    static constexpr int kModeProgress = 2;
-    static constexpr int kMotionBounce = 1;
-    static constexpr int kMotionWrap = 2;
-    static constexpr int kMotionBackwards = 4;
-    static constexpr int kBlockSingle = 1;
-    static constexpr int kBlockRun = 2;
+    static constexpr const char* CLASS_NAME = "BusyProgressCtrl";
+    static constexpr int MODE_BUSY = 1;
+    static constexpr int MODE_PROGRESS = 2;
+    static constexpr int MOTION_BOUNCE = 1;
+    static constexpr int MOTION_WRAP = 2;
+    static constexpr int MOTION_BACKWARDS = 4;
+    static constexpr int BLOCK_SINGLE = 1;
+    static constexpr int BLOCK_RUN = 2;
 
     // Registers the class once per process (a superclass of "STATIC"); FALSE with a trace line on failure.
     static BOOL RegisterControlClass(HINSTANCE hInstance);
@@ -79,10 +79,10 @@ private:
     int m_nPos = 0;
     int m_nStep = 1;
     int m_nGap = 1;
-    int m_nMode = kModeBusy;
+    int m_nMode = MODE_BUSY;
     BOOL m_bUseSysColBkg = TRUE;
-    int m_nMotion = kMotionBounce;
-    int m_nBlockStyle = kBlockSingle;
+    int m_nMotion = MOTION_BOUNCE;
+    int m_nBlockStyle = BLOCK_SINGLE;
     std::atomic<DWORD> m_dwInterval{100};
     int m_nLower = 0;
     int m_nUpper = 100;

@@ -8,10 +8,10 @@
 namespace
 {
 
-constexpr int kBlocks = 20;
-constexpr int kIntervalMs = 100;
-constexpr int kLow = -100;
-constexpr int kHigh = 100;
+constexpr int BLOCKS = 20;
+constexpr int INTERVAL_MS = 100;
+constexpr int LOW = -100;
+constexpr int HIGH = 100;
 
 HINSTANCE ResourcesOf(CProgBarNoDoModal* pProgress)
 {
@@ -40,26 +40,26 @@ BOOL CBusyProgressDlg::OnInitDialog()
     m_hIndicator = GetDlgItem(GetHwnd(), IDC_BUSY_INDICATOR);
     if (m_hIndicator)
     {
-        SendMessageA(m_hIndicator, BPC_SETNUMBLOCKS, kBlocks, 0);
-        SendMessageA(m_hIndicator, BPC_SETSPEED, kIntervalMs, 0);
-        SendMessageA(m_hIndicator, BPC_SETRANGE, static_cast<WPARAM>(kLow), kHigh);
-        SendMessageA(m_hIndicator, BPC_SETMODE, CBusyProgressCtrl::kModeBusy, 0);
+        SendMessageA(m_hIndicator, BPC_SETNUMBLOCKS, BLOCKS, 0);
+        SendMessageA(m_hIndicator, BPC_SETSPEED, INTERVAL_MS, 0);
+        SendMessageA(m_hIndicator, BPC_SETRANGE, static_cast<WPARAM>(LOW), HIGH);
+        SendMessageA(m_hIndicator, BPC_SETMODE, CBusyProgressCtrl::MODE_BUSY, 0);
         SendMessageA(m_hIndicator, BPC_RESET, 0, 0);
         InvalidateRect(m_hIndicator, nullptr, FALSE);
         SendMessageA(m_hIndicator, BPC_STARTBUSY, 0, 0);
     }
-    SetTimer(GetHwnd(), kTimerId, kTimerMs, nullptr);
+    SetTimer(GetHwnd(), TIMER_ID, TIMER_MS, nullptr);
     return TRUE;
 }
 
 void CBusyProgressDlg::OnTimer(UINT_PTR nIdEvent)
 {
-    if (nIdEvent != kTimerId)
+    if (nIdEvent != TIMER_ID)
         return;
     if (m_hIndicator)
     {
         CBusyProgressCtrl* pIndicator = CBusyProgressCtrl::FromWindow(m_hIndicator);
-        if (pIndicator && pIndicator->GetPosition() < kHigh - kLow)
+        if (pIndicator && pIndicator->GetPosition() < HIGH - LOW)
             SendMessageA(m_hIndicator, BPC_STEPIT, 0, 0);
         else
         {
@@ -71,7 +71,7 @@ void CBusyProgressDlg::OnTimer(UINT_PTR nIdEvent)
     {
         if (m_hIndicator)
             SendMessageA(m_hIndicator, BPC_ENDBUSY, 0, 0);
-        KillTimer(GetHwnd(), kTimerId);
+        KillTimer(GetHwnd(), TIMER_ID);
         EndDialog(IDOK);
     }
 }

@@ -25,13 +25,13 @@ HMODULE CCustomUI::LoadCustomUI()
     }
     char* pszSlash = std::strrchr(szPath, '\\');
     const size_t nFolder = pszSlash ? static_cast<size_t>(pszSlash - szPath) + 1 : 0;
-    if (nFolder + std::strlen(kLibraryName) >= sizeof(szPath))
+    if (nFolder + std::strlen(LIBRARY_NAME) >= sizeof(szPath))
     {
-        TraceLine("ERROR: the program's folder is too long for %s\n", kLibraryName);
+        TraceLine("ERROR: the program's folder is too long for %s\n", LIBRARY_NAME);
         trace.Return(FALSE);
         return nullptr;
     }
-    std::strcpy(szPath + nFolder, kLibraryName);
+    std::strcpy(szPath + nFolder, LIBRARY_NAME);
     HMODULE hCustomUI = LoadLibraryA(szPath);
     TraceLine("LoadLibraryA(%s) = %p\n", szPath, static_cast<void*>(hCustomUI));
     trace.Return(hCustomUI != nullptr);

@@ -9,7 +9,7 @@
 class CCustomUI
 {
 public:
-    static constexpr const char* kLibraryName = "DVXCSTM.DLL";
+    static constexpr const char* LIBRARY_NAME = "DVXCSTM.DLL";
 
     // The library from the program's folder, or null.
     static HMODULE LoadCustomUI();

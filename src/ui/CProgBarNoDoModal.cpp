@@ -12,10 +12,10 @@ static_assert(sizeof(std::atomic<LONG>) == sizeof(LONG) && std::atomic<LONG>::is
 namespace
 {
 
-constexpr DWORD kCounterIntervalMs = 1000;
-constexpr DWORD kSilentPollMs = 1000;
-constexpr DWORD kPreviewMs = 5000;
-constexpr int kCounterStep = 2;
+constexpr DWORD COUNTER_INTERVAL_MS = 1000;
+constexpr DWORD SILENT_POLL_MS = 1000;
+constexpr DWORD PREVIEW_MS = 5000;
+constexpr int COUNTER_STEP = 2;
 
 } // namespace
 
@@ -70,7 +70,7 @@ BOOL CProgBarNoDoModal::RunEngine()
 {
     if (m_pSetupParms->dwSetupConfig & SETUP_CFG_PREVIEW)
     {
-        Sleep(kPreviewMs);
+        Sleep(PREVIEW_MS);
         return TRUE;
     }
     if (IsInstall())
@@ -108,13 +108,13 @@ void CProgBarNoDoModal::CountUntilFinished()
     for (;;)
     {
         if (m_hFinished)
-            WaitForSingleObject(m_hFinished, kCounterIntervalMs);
+            WaitForSingleObject(m_hFinished, COUNTER_INTERVAL_MS);
         else
-            Sleep(kCounterIntervalMs);
+            Sleep(COUNTER_INTERVAL_MS);
         // Tested before touching the engine: once the worker is done, the engine may be going away.
         if (m_bFinished.load())
             return;
-        AddProgress(kCounterStep);
+        AddProgress(COUNTER_STEP);
         if (bPoll)
             m_pInstall->PollForPluggedInDevice();
     }
@@ -130,7 +130,7 @@ void CProgBarNoDoModal::WaitSilently()
 {
     // Checked once a second: a plain sleep paces it, with no handle made for the wait.
     while (!m_bFinished.load())
-        Sleep(kSilentPollMs);
+        Sleep(SILENT_POLL_MS);
 }
 
 BOOL CProgBarNoDoModal::OfferToCustomUI(HMODULE hCustomUI)
@@ -168,7 +168,7 @@ int CProgBarNoDoModal::Run(HMODULE hCustomUI)
 {
     CTraceScope trace("CProgBarNoDoModal::Run", "m_bPreparation = %d", m_bPreparation);
     if (!m_pSetupParms)
-        return kRunFailed;
+        return RUN_FAILED;
     m_nPercent.store(0);
     m_bFinished.store(FALSE);
     m_bResult.store(FALSE);
@@ -182,7 +182,7 @@ int CProgBarNoDoModal::Run(HMODULE hCustomUI)
     {
         TraceLine("ERROR: CreateThread (worker) failed, GetLastError = %lu\n",
                   static_cast<unsigned long>(GetLastError()));
-        return trace.Return(kRunFailed);
+        return trace.Return(RUN_FAILED);
     }
     HANDLE hCounter = CreateThread(nullptr, 0, CounterThread, this, 0, nullptr);
     if (!hCounter)
@@ -203,5 +203,5 @@ int CProgBarNoDoModal::Run(HMODULE hCustomUI)
         WaitForSingleObject(hCounter, INFINITE);
         CloseHandle(hCounter);
     }
-    return trace.Return(m_bResult.load() ? kRunSucceeded : kRunFailed);
+    return trace.Return(m_bResult.load() ? RUN_SUCCEEDED : RUN_FAILED);
 }

@@ -14,8 +14,8 @@
 class CProgBarNoDoModal
 {
 public:
-    static constexpr int kRunSucceeded = 1;
-    static constexpr int kRunFailed = 2;
+    static constexpr int RUN_SUCCEEDED = 1;
+    static constexpr int RUN_FAILED = 2;
 
     CProgBarNoDoModal(SETUP_PARMS* pSetupParms, BOOL bPreparation);
     ~CProgBarNoDoModal();

@@ -20,18 +20,18 @@ BOOL CStdProgressDlg::OnInitDialog()
 {
     SetTitleString(CProgressDlgTexts::TitleId(*m_pProgress));
     SetItemString(IDC_STATUS_TEXT, CProgressDlgTexts::StatusId(*m_pProgress));
-    SetTimer(GetHwnd(), kTimerId, kTimerMs, nullptr);
+    SetTimer(GetHwnd(), TIMER_ID, TIMER_MS, nullptr);
     return TRUE;
 }
 
 void CStdProgressDlg::OnTimer(UINT_PTR nIdEvent)
 {
-    if (nIdEvent != kTimerId)
+    if (nIdEvent != TIMER_ID)
         return;
     SendDlgItemMessageA(GetHwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(m_pProgress->GetPercent()), 0);
     if (m_pProgress->IsFinished())
     {
-        KillTimer(GetHwnd(), kTimerId);
+        KillTimer(GetHwnd(), TIMER_ID);
         EndDialog(IDOK);
     }
 }

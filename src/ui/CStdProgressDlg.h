@@ -9,8 +9,8 @@ class CProgBarNoDoModal;
 class CStdProgressDlg : public CModalDialog
 {
 public:
-    static constexpr UINT_PTR kTimerId = 2;
-    static constexpr UINT kTimerMs = 1000;
+    static constexpr UINT_PTR TIMER_ID = 2;
+    static constexpr UINT TIMER_MS = 1000;
 
     explicit CStdProgressDlg(CProgBarNoDoModal* pProgress);
 

@@ -9,13 +9,13 @@
 namespace
 {
 
-constexpr int kControllers = 10;
+constexpr int CONTROLLERS = 10;
 // USB allows five hubs between the root and a device.
-constexpr int kMaxDepth = 6;
-constexpr DWORD kNodeInformationSize = 76;
-constexpr DWORD kConnectionInformationSize = 365;
+constexpr int MAX_DEPTH = 6;
+constexpr DWORD NODE_INFORMATION_SIZE = 76;
+constexpr DWORD CONNECTION_INFORMATION_SIZE = 365;
 // Names longer than this are not hub names.
-constexpr ULONG kMaxNameBytes = 2048;
+constexpr ULONG MAX_NAME_BYTES = 2048;
 
 // Opens a device path for the walk; INVALID_HANDLE_VALUE when it cannot be opened.
 HANDLE OpenDevice(const std::string& csPath)
@@ -45,7 +45,7 @@ std::string CUsbDeviceQuery::RootHubName(HANDLE hController)
                   static_cast<unsigned long>(GetLastError()), static_cast<unsigned long>(nReturned));
         return {};
     }
-    if (size.ActualLength < sizeof(USB_ROOT_HUB_NAME) || size.ActualLength > kMaxNameBytes)
+    if (size.ActualLength < sizeof(USB_ROOT_HUB_NAME) || size.ActualLength > MAX_NAME_BYTES)
     {
         TraceLine("ERROR: IOCTL_USB_GET_ROOT_HUB_NAME : ActualLength = %lu\n",
                   static_cast<unsigned long>(size.ActualLength));
@@ -77,7 +77,7 @@ std::string CUsbDeviceQuery::ConnectionName(HANDLE hHub, ULONG nPort)
                   static_cast<unsigned long>(nPort), static_cast<unsigned long>(GetLastError()));
         return {};
     }
-    if (size.ActualLength < sizeof(USB_NODE_CONNECTION_NAME) || size.ActualLength > kMaxNameBytes)
+    if (size.ActualLength < sizeof(USB_NODE_CONNECTION_NAME) || size.ActualLength > MAX_NAME_BYTES)
     {
         TraceLine("ERROR: IOCTL_USB_GET_NODE_CONNECTION_NAME : ActualLength = %lu\n",
                   static_cast<unsigned long>(size.ActualLength));
@@ -100,7 +100,7 @@ std::string CUsbDeviceQuery::ConnectionName(HANDLE hHub, ULONG nPort)
 
 BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD wProduct, int nDepth)
 {
-    if (csHubName.empty() || nDepth > kMaxDepth)
+    if (csHubName.empty() || nDepth > MAX_DEPTH)
         return FALSE;
     HANDLE hHub = OpenDevice("\\\\.\\" + csHubName);
     if (hHub == INVALID_HANDLE_VALUE)
@@ -111,7 +111,7 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
     }
     ++m_nHubs;
     BOOL bFound = FALSE;
-    BYTE nodeBuffer[kNodeInformationSize] = {};
+    BYTE nodeBuffer[NODE_INFORMATION_SIZE] = {};
     DWORD nReturned = 0;
     if (!DeviceIoControl(hHub, IOCTL_USB_GET_NODE_INFORMATION, nodeBuffer, sizeof(nodeBuffer), nodeBuffer,
                          sizeof(nodeBuffer), &nReturned, nullptr) ||
@@ -126,7 +126,7 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
     const ULONG nPorts = pNode->u.HubInformation.HubDescriptor.bNumberOfPorts;
     for (ULONG nPort = 1; nPort <= nPorts && !bFound; ++nPort)
     {
-        BYTE connectionBuffer[kConnectionInformationSize] = {};
+        BYTE connectionBuffer[CONNECTION_INFORMATION_SIZE] = {};
         auto* pConnection = reinterpret_cast<USB_NODE_CONNECTION_INFORMATION*>(connectionBuffer);
         pConnection->ConnectionIndex = nPort;
         if (!DeviceIoControl(hHub, IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, connectionBuffer,
@@ -157,7 +157,7 @@ BOOL CUsbDeviceQuery::IsUSBDeviceConnected(WORD wVendor, WORD wProduct)
     m_nConnectedPorts = 0;
     m_nHubs = 0;
     BOOL bFound = FALSE;
-    for (int nController = 0; nController < kControllers && !bFound; ++nController)
+    for (int nController = 0; nController < CONTROLLERS && !bFound; ++nController)
     {
         char szPath[32];
         std::snprintf(szPath, sizeof(szPath), "\\\\.\\HCD%d", nController);

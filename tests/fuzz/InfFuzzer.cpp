@@ -18,9 +18,13 @@ namespace
 const char* kInfPath = "C:\\FUZZ\\FUZZ.INF";
 const char* kScratchKey = "Software\\Fuzz";
 std::string g_machineDir;
+// The device layer the INF reader reaches, made once the machine is attached, as the program makes it.
+KDeviceApi* g_pDeviceApi = nullptr;
 
 void RemoveMachine()
 {
+    delete g_pDeviceApi;
+    g_pDeviceApi = nullptr;
     winsim::Detach(0);
     std::system(("rm -rf '" + g_machineDir + "'").c_str());
 }
@@ -139,6 +143,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::fprintf(stderr, "inf_fuzzer: %s\n", error.c_str());
         std::exit(1);
     }
+    g_pDeviceApi = new KDeviceApi;
     std::atexit(RemoveMachine);
     return 0;
 }

@@ -53,7 +53,6 @@ protected:
 
     void TearDown() override
     {
-        DeleteDeviceApi();
         SetupRunFixture::TearDown();
     }
 

@@ -86,9 +86,9 @@ class NonAdministratorXpTest : public RunFlowMachineTest
 protected:
     const char* Profile() const override
     {
-        static const std::string path = DeriveProfile("xp-sp2", "xp-user", "");
-        static bool patched = Shell("sed -i 's/^Administrator=1/Administrator=0/' '" + path + "/machine.ini'") == 0;
-        return patched ? path.c_str() : "xp-sp2";
+        // A later [Machine] line overrides the shipped one.
+        static const std::string path = DeriveProfile("xp-sp2", "xp-user", "[Machine]\nAdministrator=0\n");
+        return path.c_str();
     }
 };
 
@@ -106,14 +106,23 @@ class NonAdministratorVistaTest : public RunFlowMachineTest
 protected:
     const char* Profile() const override
     {
-        static const std::string path = DeriveProfile("vista-x64", "vista-user", "");
-        static bool patched = Shell("sed -i 's/^Administrator=1/Administrator=0/' '" + path + "/machine.ini'") == 0;
-        return patched ? path.c_str() : "vista-x64";
+        // A later [Machine] line overrides the shipped one.
+        static const std::string path = DeriveProfile("vista-x64", "vista-user", "[Machine]\nAdministrator=0\n");
+        return path.c_str();
     }
 };
 
 TEST_F(NonAdministratorVistaTest, SixtyFourBitSystemsSkipTheTest)
 {
+    // The machine's user really is no administrator: the shell says so (IsUserAnAdmin, ordinal 680).
+    HMODULE hShell = LoadLibraryA("SHELL32.DLL");
+    ASSERT_NE(nullptr, hShell);
+    typedef BOOL(WINAPI * PFN_IS_USER_AN_ADMIN)();
+    auto pfnIsAdmin = reinterpret_cast<PFN_IS_USER_AN_ADMIN>(
+        reinterpret_cast<void (*)()>(GetProcAddress(hShell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(680)))));
+    ASSERT_NE(nullptr, pfnIsAdmin);
+    EXPECT_FALSE(pfnIsAdmin());
+    FreeLibrary(hShell);
     EXPECT_EQ(1, Run("-S"));
     EXPECT_EQ(std::string::npos, Screen().find("Administrative privileges"));
 }

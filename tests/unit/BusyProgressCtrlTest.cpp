@@ -21,7 +21,7 @@ protected:
         m_hParent = CreateWindowExA(0, "STATIC", "Busy", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 230, 60, nullptr,
                                     nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, m_hParent);
-        m_hCtrl = CreateWindowExA(0, CBusyProgressCtrl::kClassName, "", WS_CHILD | WS_VISIBLE, 5, 5, 210, 20, m_hParent,
+        m_hCtrl = CreateWindowExA(0, CBusyProgressCtrl::CLASS_NAME, "", WS_CHILD | WS_VISIBLE, 5, 5, 210, 20, m_hParent,
                                   reinterpret_cast<HMENU>(1020), GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(nullptr, m_hCtrl);
         m_pCtrl = CBusyProgressCtrl::FromWindow(m_hCtrl);
@@ -74,17 +74,17 @@ TEST_F(BusyProgressCtrlTest, BounceGoesBetweenTheEnds)
 TEST_F(BusyProgressCtrlTest, WrapStartsAgainAndBackwardsRunsTheOtherWay)
 {
     SendMessageA(m_hCtrl, BPC_SETNUMBLOCKS, 4, 0);
-    SendMessageA(m_hCtrl, BPC_SETMOTION, CBusyProgressCtrl::kMotionWrap, 0);
+    SendMessageA(m_hCtrl, BPC_SETMOTION, CBusyProgressCtrl::MOTION_WRAP, 0);
     EXPECT_EQ((std::vector<int>{1, 2, 3, 0, 1}), Steps(5));
     SendMessageA(m_hCtrl, BPC_RESET, 0, 0);
-    SendMessageA(m_hCtrl, BPC_SETMOTION, CBusyProgressCtrl::kMotionBackwards, 0);
+    SendMessageA(m_hCtrl, BPC_SETMOTION, CBusyProgressCtrl::MOTION_BACKWARDS, 0);
     EXPECT_EQ((std::vector<int>{3, 2, 1, 0, 3}), Steps(5));
 }
 
 TEST_F(BusyProgressCtrlTest, ARunOfBlocksCountsInRunLengthUnits)
 {
     SendMessageA(m_hCtrl, BPC_SETNUMBLOCKS, 4, 0);
-    SendMessageA(m_hCtrl, BPC_SETBLOCKSTYLE, CBusyProgressCtrl::kBlockRun, 0);
+    SendMessageA(m_hCtrl, BPC_SETBLOCKSTYLE, CBusyProgressCtrl::BLOCK_RUN, 0);
     SendMessageA(m_hCtrl, BPC_SETRUNLENGTH, 2, 0);
     // The limit is 2 x 4: the bounce turns at 7.
     const std::vector<int> positions = Steps(8);
@@ -96,7 +96,7 @@ TEST_F(BusyProgressCtrlTest, ARunOfBlocksCountsInRunLengthUnits)
     SendMessageA(m_hCtrl, BPC_SETPOS, 5, 0);
     EXPECT_DOUBLE_EQ(0.5, m_pCtrl->LitFraction(2));
     // Progress mode: a value within the range.
-    SendMessageA(m_hCtrl, BPC_SETMODE, CBusyProgressCtrl::kModeProgress, 0);
+    SendMessageA(m_hCtrl, BPC_SETMODE, CBusyProgressCtrl::MODE_PROGRESS, 0);
     SendMessageA(m_hCtrl, BPC_SETRANGE, static_cast<WPARAM>(-100), 100);
     SendMessageA(m_hCtrl, BPC_SETPOS, 0, 0);
     EXPECT_DOUBLE_EQ(1.0, m_pCtrl->LitFraction(1));

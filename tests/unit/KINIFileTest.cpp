@@ -42,7 +42,6 @@ protected:
 
     void TearDown() override
     {
-        DeleteDeviceApi();
         SetupRunFixture::TearDown();
     }
 

@@ -114,19 +114,19 @@ int CountPixels(const std::string& path, png_byte r, png_byte g, png_byte b)
 TEST_F(ProgBarNoDoModalTest, SilentRunsShowNoWindowAndReturnAfterTheWorker)
 {
     m_parms.dwSetupConfig = SETUP_CFG_SILENT;
-    EXPECT_EQ(CProgBarNoDoModal::kRunSucceeded, RunPhase(TRUE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_SUCCEEDED, RunPhase(TRUE));
     EXPECT_EQ(1, m_engine.nPhases.load());
     EXPECT_TRUE(Has(m_engine.csScreen, "(none)")) << m_engine.csScreen;
     EXPECT_GE(m_dwElapsed, m_engine.dwWorkMs);
     EXPECT_EQ(100, m_nFinalPercent);
 
     m_engine.bResult = FALSE;
-    EXPECT_EQ(CProgBarNoDoModal::kRunFailed, RunPhase(FALSE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_FAILED, RunPhase(FALSE));
 }
 
 TEST_F(ProgBarNoDoModalTest, TheBusyWindowIsTheDefaultAndShowsThePhase)
 {
-    EXPECT_EQ(CProgBarNoDoModal::kRunSucceeded, RunPhase(TRUE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_SUCCEEDED, RunPhase(TRUE));
     const std::string& screen = m_engine.csScreen;
     EXPECT_TRUE(Has(screen, "\"Device driver installation wizard\"  class #32770")) << screen;
     EXPECT_TRUE(Has(screen, "STATIC 1002  \"Initializing application...\"")) << screen;
@@ -206,7 +206,7 @@ TEST_F(ProgBarNoDoModalTest, TheCounterStepsBelowOneHundredAndPollsOnlyInTheInst
 TEST_F(ProgBarNoDoModalTest, ProgressValuesOutsideTheRangeDoNotEndThePhase)
 {
     m_engine.nReport = 110;
-    EXPECT_EQ(CProgBarNoDoModal::kRunSucceeded, RunPhase(FALSE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_SUCCEEDED, RunPhase(FALSE));
     EXPECT_EQ(99, m_engine.nPercentSeen);
     EXPECT_GE(m_dwElapsed, m_engine.dwWorkMs);
     EXPECT_EQ(1, m_engine.nPhases.load());
@@ -229,7 +229,7 @@ TEST_F(ProgBarNoDoModalTest, APreviewRunTakesFiveSecondsAndSucceeds)
 {
     m_parms.dwSetupConfig = SETUP_CFG_PREVIEW;
     m_engine.bResult = FALSE;
-    EXPECT_EQ(CProgBarNoDoModal::kRunSucceeded, RunPhase(TRUE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_SUCCEEDED, RunPhase(TRUE));
     EXPECT_EQ(0, m_engine.nPhases.load());
     EXPECT_GE(m_dwElapsed, 5000u);
     EXPECT_LE(m_dwElapsed, 6100u);
@@ -240,7 +240,7 @@ TEST_F(ProgBarNoDoModalTest, WithoutTheWindowsResourcesThePhaseWaitsSilently)
     // A module with no dialogs stands for a build whose dialogs are missing.
     m_parms.hInstance = LoadLibraryA("SETUPAPI.DLL");
     ASSERT_NE(nullptr, m_parms.hInstance);
-    EXPECT_EQ(CProgBarNoDoModal::kRunSucceeded, RunPhase(TRUE));
+    EXPECT_EQ(CProgBarNoDoModal::RUN_SUCCEEDED, RunPhase(TRUE));
     EXPECT_TRUE(Has(m_engine.csScreen, "(none)")) << m_engine.csScreen;
     EXPECT_GE(m_dwElapsed, m_engine.dwWorkMs);
     FreeLibrary(m_parms.hInstance);
