@@ -109,9 +109,15 @@ void TraceLine(const char* pszFormat, ...)
     va_copy(again, args);
     size_t nStored = FormatBoundedV(szLine, sizeof(szLine), pszFormat, args);
     va_end(args);
+    std::string csCut;
     if (nStored == sizeof(szLine) - 1)
-        GetTraceLog()->WriteLine(CutEachLine(pszFormat, again).c_str());
-    else
-        GetTraceLog()->WriteLine(szLine);
+        csCut = CutEachLine(pszFormat, again);
     va_end(again);
+    if (!csCut.empty())
+    {
+        GetTraceLog()->WriteLine(csCut.c_str());
+        return;
+    }
+    KeepLineEnd(szLine, nStored, sizeof(szLine));
+    GetTraceLog()->WriteLine(szLine);
 }
