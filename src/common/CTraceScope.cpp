@@ -1,6 +1,8 @@
 #include "CTraceScope.h"
 
 #include <cstdarg>
+#include <cstdio>
+#include <string>
 
 #include "common/CTraceLog.h"
 #include "platform/StringUtil.h"
@@ -13,6 +15,44 @@ void KeepLineEnd(char* pszLine, size_t nStored, size_t nSize)
 {
     if (nStored == nSize - 1 && nStored > 0)
         pszLine[nStored - 1] = '\n';
+}
+
+// A text of several lines that does not fit the buffer is cut line by line: each line keeps its start
+// and its end, so that a reason written after one long line is not lost with it.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 0)))
+#endif
+std::string
+CutEachLine(const char* pszFormat, va_list args)
+{
+    va_list sizing;
+    va_copy(sizing, args);
+    int nLength = std::vsnprintf(nullptr, 0, pszFormat, sizing);
+    va_end(sizing);
+    if (nLength <= 0)
+        return {};
+    std::string csText(static_cast<size_t>(nLength) + 1, '\0');
+    std::vsnprintf(&csText[0], csText.size(), pszFormat, args);
+    csText.resize(static_cast<size_t>(nLength));
+
+    const size_t nMaxLine = CTraceScope::LINE_CHARS - 1;
+    std::string csCut;
+    size_t nStart = 0;
+    while (nStart < csText.size())
+    {
+        size_t nEnd = csText.find('\n', nStart);
+        bool bEnded = nEnd != std::string::npos;
+        size_t nLineLength = (bEnded ? nEnd : csText.size()) - nStart;
+        if (nLineLength >= nMaxLine)
+        {
+            csCut.append(csText, nStart, nMaxLine - 1);
+            csCut += '\n';
+        }
+        else
+            csCut.append(csText, nStart, nLineLength + (bEnded ? 1 : 0));
+        nStart = bEnded ? nEnd + 1 : csText.size();
+    }
+    return csCut;
 }
 
 } // namespace
@@ -65,8 +105,19 @@ void TraceLine(const char* pszFormat, ...)
     char szLine[CTraceScope::LINE_CHARS];
     va_list args;
     va_start(args, pszFormat);
+    va_list again;
+    va_copy(again, args);
     size_t nStored = FormatBoundedV(szLine, sizeof(szLine), pszFormat, args);
     va_end(args);
+    std::string csCut;
+    if (nStored == sizeof(szLine) - 1)
+        csCut = CutEachLine(pszFormat, again);
+    va_end(again);
+    if (!csCut.empty())
+    {
+        GetTraceLog()->WriteLine(csCut.c_str());
+        return;
+    }
     KeepLineEnd(szLine, nStored, sizeof(szLine));
     GetTraceLog()->WriteLine(szLine);
 }

@@ -9,6 +9,7 @@
 #include "ProductMachine.h"
 #include "app/CSetupApp.h"
 #include "devapi/KDeviceApi.h"
+#include "winsim/winsim.h"
 
 namespace
 {
@@ -50,16 +51,29 @@ TEST_F(ExitStepTest, CopyOfTheProgramClosesAddRemovePrograms)
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "Add or Remove Programs"));
 }
 
+TEST_F(ExitStepTest, FailedCopyOfTheProgramLeavesTheWindowAndTheResult)
+{
+    std::string error;
+    ASSERT_TRUE(winsim::SetFaultPlan("CopyFileA", error)) << error;
+    CSetupApp app;
+    app.GetSetupParms().dwSetupConfig |= SETUP_CFG_CLOSE_ARP_AT_EXIT;
+    app.GetSetupParms().nRetVal = 1;
+    EXPECT_EQ(1, app.Shutdown());
+    winsim::ClearFaultPlan();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\WINDOWS\\TEMP\\UARCLOSE.EXE"));
+    // Nothing was started that could close the window.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Add or Remove Programs"));
+}
+
 class SpawnVistaTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
     {
-        static const std::string path = DeriveProfile("vista-x64", "no-elevation", "");
-        static bool patched =
-            std::system(("sed -i 's/^Administrator=1/Administrator=1\\nAcceptElevation=0/' '" + path + "/machine.ini'")
-                            .c_str()) == 0;
-        return patched ? path.c_str() : "vista-x64";
+        // The user says no when the program asks to run elevated.
+        static const std::string path = DeriveProfile("vista-x64", "no-elevation", "[Machine]\nAcceptElevation=0\n");
+        return path.c_str();
     }
     void SetUp() override
     {
@@ -67,6 +81,7 @@ protected:
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
         ProductMachine::SetUp();
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\child.exe", "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\n"));
+        StartTraceLog()->SetLogFile("C:\\TEST\\SPAWN.LOG", TRUE);
     }
 };
 
@@ -74,6 +89,13 @@ TEST_F(SpawnVistaTest, RefusedElevationFallsBackToCreateProcess)
 {
     // The child is the setup program in close mode: it runs and ends with 0.
     EXPECT_TRUE(CSetupApp::SpawnApp("C:\\TEST\\child.exe", " -ARPWCLOSE2", TRUE, FALSE));
+    std::string log;
+    ASSERT_TRUE(ReadWholeFile("C:\\TEST\\SPAWN.LOG", log));
+    // ERROR_CANCELLED: the refusal, not a missing file, sent the program to CreateProcess.
+    EXPECT_NE(std::string::npos, log.find("Failed ShellExecuteEx : GetLastError() = 1223\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("Trying to Spawn with CreateProcess\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("EXIT:  CSetupApp::SpawnApp : bRetVal = 1\r\n")) << log;
+
     EXPECT_FALSE(CSetupApp::SpawnApp("C:\\TEST\\missing.exe", "", TRUE, FALSE));
 }
 

@@ -75,6 +75,15 @@ TEST_F(ProcessShellTest, OpenStartsTheProgramAndHandsBackItsProcess)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 }
 
+TEST_F(ProcessShellTest, QuotedFileNameIsTheNameInsideTheQuotes)
+{
+    const std::string quoted = std::string("\"") + kViewer + "\"";
+    SHELLEXECUTEINFOA info = Info("open", quoted.c_str());
+    ASSERT_TRUE(ShellExecuteExA(&info)) << GetLastError();
+    EXPECT_EQ("\"C:\\TEST\\Apps\\viewer.exe\"", CommandLineOf(GetProcessId(info.hProcess)));
+    CloseHandle(info.hProcess);
+}
+
 TEST_F(ProcessShellTest, FailuresComeAsShellCodesAndErrors)
 {
     file_test::WriteText("C:\\TEST\\readme.txt", "read me");

@@ -10,6 +10,7 @@
 #include "files/AttributeTable.h"
 #include "files/DelayedMoves.h"
 #include "files/PathArgument.h"
+#include "files/RunningImages.h"
 #include "files/ShareTable.h"
 #include "files/WriteProtection.h"
 #include "windows.h"
@@ -56,7 +57,9 @@ BOOL MoveNow(Runtime& rt, const WinPath& source, const WinPath& target, DWORD fl
     ShareTable& shares = ShareTable::Instance();
     if (source.kind == EntryKind::File && shares.Conflicts(source.shareKey, ShareTable::kDelete, kShareAll))
         return Fail(ERROR_SHARING_VIOLATION);
-    if (source.kind == EntryKind::Folder && shares.AnyOpenAtOrBelow(source.shareKey))
+    // A running program's image may be renamed, but not the folder it is in.
+    if (source.kind == EntryKind::Folder &&
+        (shares.AnyOpenAtOrBelow(source.shareKey) || RunningImages::AnyBelow(rt, source.upath)))
         return Fail(ERROR_ACCESS_DENIED);
     // A folder cannot go below itself.
     if (target.upath.compare(0, source.upath.size() + 1, source.upath + "\\") == 0)
@@ -71,7 +74,8 @@ BOOL MoveNow(Runtime& rt, const WinPath& source, const WinPath& target, DWORD fl
         if (!(flags & MOVEFILE_REPLACE_EXISTING))
             return Fail(ERROR_ALREADY_EXISTS);
         if (target.kind == EntryKind::Folder || source.kind == EntryKind::Folder || IsReadOnly(table, target) ||
-            shares.Conflicts(target.shareKey, ShareTable::kDelete, kShareAll))
+            shares.Conflicts(target.shareKey, ShareTable::kDelete, kShareAll) ||
+            RunningImages::IsImage(rt, target.upath))
             return Fail(ERROR_ACCESS_DENIED);
     }
     const std::string hostTarget = sameEntry ? source.HostParent() + "/" + target.Name() : target.host;
@@ -103,6 +107,9 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
         return Fail(ERROR_ACCESS_DENIED);
     if (ShareTable::Instance().Conflicts(target.shareKey, ShareTable::kDelete, kShareAll))
         return Fail(ERROR_SHARING_VIOLATION);
+    // A running program's image cannot be deleted: Windows answers "access denied".
+    if (RunningImages::IsImage(*rt, target.upath))
+        return Fail(ERROR_ACCESS_DENIED);
     if (unlink(target.host.c_str()) != 0)
         return Fail(HostDrive::ErrorFromErrno(errno));
     Transaction txn(store);
@@ -147,7 +154,8 @@ BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFai
         if (IsReadOnly(table, target))
             return Fail(ERROR_ACCESS_DENIED);
     }
-    if (shares.Conflicts(target.shareKey, ShareTable::kWrite, 0))
+    if (shares.Conflicts(target.shareKey, ShareTable::kWrite, 0) ||
+        (target.kind == EntryKind::File && RunningImages::IsImage(*rt, target.upath)))
         return Fail(ERROR_SHARING_VIOLATION);
     if (!HostDrive::CopyData(source.host, target.host))
         return Fail(HostDrive::ErrorFromErrno(errno));

@@ -4,12 +4,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
 #include "faults/FaultPoint.h"
 #include "files/AttributeTable.h"
 #include "files/CurrentDirectory.h"
+#include "files/DosDeviceName.h"
 #include "files/NameCase.h"
 #include "files/PathArgument.h"
 #include "files/ShareTable.h"
@@ -92,6 +94,9 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName)
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_FILE_ATTRIBUTES);
+    // A device name answers as an ordinary file that exists, wherever it is written.
+    if (lpFileName && std::strlen(lpFileName) < MAX_PATH && DosDeviceName::Of(lpFileName) != DosDevice::None)
+        return FILE_ATTRIBUTE_ARCHIVE;
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return INVALID_FILE_ATTRIBUTES;

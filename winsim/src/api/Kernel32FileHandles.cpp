@@ -1,15 +1,19 @@
 // KERNEL32 file handles and their I/O: CreateFileA, ReadFile, WriteFile, SetFilePointer, SetEndOfFile,
 // GetFileSize, FlushFileBuffers, GetFileTime.
+#include <cstring>
+
 #include "console/ConsoleHandles.h"
 #include "core/Runtime.h"
 #include "devices/UsbNodeFile.h"
 #include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/AttributeTable.h"
+#include "files/DosDeviceName.h"
 #include "files/FileObject.h"
 #include "files/FileOpener.h"
 #include "files/PathArgument.h"
 #include "hardware/SerialPorts.h"
+#include "files/ShareTable.h"
 #include "windows.h"
 
 using namespace winsim;
@@ -37,6 +41,36 @@ BOOL IoResult(uint32_t error, uint32_t done, LPDWORD lpCount)
         return FALSE;
     }
     return TRUE;
+}
+
+// Opens a device that the name stands for: the null device, or CON as the console's input (read) or
+// output (write); CON for both or neither fails as on Windows.
+HANDLE OpenDevice(Runtime& rt, DosDevice device, DWORD access, DWORD disposition)
+{
+    const bool reads = FileOpener::ShareBitsOf(access) & ShareTable::kRead;
+    const bool writes = FileOpener::ShareBitsOf(access) & ShareTable::kWrite;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (device == DosDevice::Console)
+    {
+        if (reads == writes)
+        {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        handle = ConsoleHandles::Standard(reads ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    }
+    else
+    {
+        FileOpen open;
+        open.nullDevice = true;
+        open.canRead = reads;
+        open.canWrite = writes;
+        handle = rt.Handles().Insert(std::make_shared<FileObject>(open));
+    }
+    // A device always exists already.
+    const bool reportsExisting = disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+    SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return handle;
 }
 
 } // namespace
@@ -67,6 +101,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         }
         return rt->Handles().Insert(node);
     }
+    const DosDevice device =
+        lpFileName && std::strlen(lpFileName) < MAX_PATH ? DosDeviceName::Of(lpFileName) : DosDevice::None;
+    if (device != DosDevice::None)
+        return OpenDevice(*rt, device, dwDesiredAccess, dwCreationDisposition);
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))
         return INVALID_HANDLE_VALUE;
@@ -237,6 +275,11 @@ BOOL WINAPI GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLa
     auto file = FileOf(*rt, hFile);
     if (!file)
         return FALSE;
+    if (file->IsNullDevice())
+    {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
     AttributeTable table(rt->GetMachine().GetStore());
     FileFacts facts = table.Describe(file->Target().upath, HostDrive::Stat(file->Target().host));
     uint64_t written = 0;

@@ -79,10 +79,15 @@ bool IsProgram(const std::string& path)
            (strcasecmp(name.c_str() + dot, ".exe") == 0 || strcasecmp(name.c_str() + dot, ".com") == 0);
 }
 
-Outcome Execute(Runtime& rt, const char* verb, const char* file, const char* parameters, const char* directory)
+Outcome Execute(Runtime& rt, const char* verb, const char* quotedFile, const char* parameters, const char* directory)
 {
-    if (!file || !*file)
+    if (!quotedFile || !*quotedFile)
         return Failed(ERROR_FILE_NOT_FOUND);
+    // The shell takes a file name in quotes as the name inside them.
+    std::string unquoted = quotedFile;
+    if (unquoted.size() >= 2 && unquoted.front() == '"' && unquoted.back() == '"')
+        unquoted = unquoted.substr(1, unquoted.size() - 2);
+    const char* file = unquoted.c_str();
     const MachineIdentity& id = rt.Identity();
     const bool open = !verb || !*verb || strcasecmp(verb, "open") == 0;
     const bool runas = !open && strcasecmp(verb, "runas") == 0;

@@ -57,6 +57,8 @@ uint32_t FileObject::Read(void* buffer, uint32_t size, uint32_t& done)
         return ERROR_INVALID_FUNCTION;
     if (!m_open.canRead)
         return ERROR_ACCESS_DENIED;
+    if (m_open.nullDevice)
+        return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
     auto* out = static_cast<char*>(buffer);
     while (done < size)
@@ -81,6 +83,11 @@ uint32_t FileObject::Write(const void* data, uint32_t size, uint32_t& done, uint
         return ERROR_INVALID_FUNCTION;
     if (!m_open.canWrite)
         return ERROR_ACCESS_DENIED;
+    if (m_open.nullDevice)
+    {
+        done = size;
+        return 0;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto* in = static_cast<const char*>(data);
     while (done < size)
@@ -103,6 +110,12 @@ uint32_t FileObject::Write(const void* data, uint32_t size, uint32_t& done, uint
 
 uint32_t FileObject::Seek(int64_t distance, uint32_t method, uint64_t limit, uint64_t& position)
 {
+    // The null device has no position: every move lands on 0.
+    if (m_open.nullDevice)
+    {
+        position = 0;
+        return method <= FILE_END ? 0 : ERROR_INVALID_PARAMETER;
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     int64_t base = 0;
     if (method == FILE_CURRENT)
@@ -133,6 +146,8 @@ uint32_t FileObject::SetEnd(uint64_t nowMs)
         return ERROR_INVALID_FUNCTION;
     if (!m_open.canWrite)
         return ERROR_ACCESS_DENIED;
+    if (m_open.nullDevice)
+        return 0;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (ftruncate(m_open.fd, static_cast<off_t>(m_position)) != 0)
         return errno == ENOSPC || errno == EFBIG ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;

@@ -1,5 +1,6 @@
-// An open file or folder (a CreateFileA handle). Closing the last handle journals one "write" if the
-// handle wrote, keeps the last-write time in the store, and carries out FILE_FLAG_DELETE_ON_CLOSE.
+// An open file or folder (a CreateFileA handle), or the null device. Closing the last handle journals one
+// "write" if the handle wrote, keeps the last-write time in the store, and carries out
+// FILE_FLAG_DELETE_ON_CLOSE. The null device takes every write and reads as empty; nothing is recorded.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,8 @@ class Runtime;
 struct FileOpen
 {
     WinPath target;
-    int fd = -1; // -1 for a folder
+    int fd = -1; // -1 for a folder or the null device
+    bool nullDevice = false;
     bool canRead = false;
     bool canWrite = false;
     bool deleteOnClose = false;
@@ -39,7 +41,8 @@ public:
     static std::shared_ptr<FileObject> FromHandle(Runtime& runtime, const void* handle);
 
     const WinPath& Target() const { return m_open.target; }
-    bool IsFolder() const { return m_open.fd < 0; }
+    bool IsFolder() const { return m_open.fd < 0 && !m_open.nullDevice; }
+    bool IsNullDevice() const { return m_open.nullDevice; }
     bool CanRead() const { return m_open.canRead; }
     bool CanWrite() const { return m_open.canWrite; }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "AttributeTable.h"
+#include "RunningImages.h"
 #include "ShareTable.h"
 #include "WriteProtection.h"
 #include "core/Journal.h"
@@ -136,6 +137,13 @@ std::shared_ptr<FileObject> FileOpener::Open(Runtime& runtime, const WinPath& ta
             error = ERROR_ACCESS_DENIED;
             return nullptr;
         }
+    }
+
+    // A running program's image is mapped: reading it works, changing it does not.
+    if (existed && (canWrite || truncate || deleteOnClose) && RunningImages::IsImage(runtime, target.upath))
+    {
+        error = deleteOnClose ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
+        return nullptr;
     }
 
     FileOpen open;
