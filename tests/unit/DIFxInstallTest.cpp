@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "device/CDevNode.h"
@@ -29,15 +29,15 @@ std::string ModemInf(const char* pszCatalog)
            "\r\n[Modem_Install.NT]\r\n";
 }
 
-class DIFxInstallTest : public TestMachine
+class DIFxInstallTest : public ProductMachine
 {
 protected:
     const char* Profile() const override { return "vista-x64"; }
 
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
         // On 64-bit Vista the install runs in the program's 64-bit twin, which loads the 64-bit library.
@@ -52,14 +52,13 @@ protected:
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "install/CInstallMonitor.h"
@@ -30,26 +30,25 @@ DEVICE_DATA Record(const char* pszID, const char* pszDesc)
     return data;
 }
 
-class InstallMonitorTest : public TestMachine
+class InstallMonitorTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;

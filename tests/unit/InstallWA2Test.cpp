@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "workarounds/CInstall2KWA2.h"
@@ -28,7 +28,7 @@ const char* kWizardIni = "[Process.1]\nImage=C:\\WINDOWS\\system32\\rundll32.exe
                          "Window=Hardware Update Notes|Notepad\nLifetime=forever\n"
                          "[Program.wizard]\nWindow=FOUND NEW HARDWARE WIZARD|#32770\nLifetime=forever\n";
 
-class InstallWA2Test : public TestMachine
+class InstallWA2Test : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -38,21 +38,20 @@ protected:
     }
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;

@@ -100,6 +100,22 @@ TEST_F(DriverInstallTest, UpdateDriverInstallsTheHdAudioModemAndItsWaveFunctionA
     EXPECT_EQ("system32\\drivers\\hdamdm.sys", Value("SYSTEM\\CurrentControlSet\\Services\\hdamdm", "ImagePath"));
     EXPECT_TRUE(file_test::Exists("C:\\WINDOWS\\system32\\drivers\\hdamdm.sys"));
     EXPECT_TRUE(file_test::Exists("C:\\WINDOWS\\INF\\oem0.inf"));
+    // What `winsim devices` shows of it.
+    const std::string tree = WinsimCommand("devices", MachineDir());
+    const size_t block = tree.find(kHdaModem);
+    if (!tree.empty() && block != std::string::npos)
+    {
+        const std::string lines = tree.substr(block, tree.find("\n    HDAMDM", block) - block);
+        EXPECT_NE(std::string::npos, lines.find("class:          Modem {4D36E96D-E325-11CE-BFC1-08002BE10318}\n"))
+            << lines;
+        EXPECT_NE(std::string::npos, lines.find("driver:         " + driver + "\n")) << lines;
+        EXPECT_NE(std::string::npos, lines.find("status:         started\n")) << lines;
+        // Its wave function, one level down, without a driver.
+        const size_t wave = tree.find(std::string("  ") + kWave + "\n", block);
+        ASSERT_NE(std::string::npos, wave) << tree;
+        EXPECT_EQ(tree.find("status:         problem 28 (no driver)", wave), tree.find("status:", wave))
+            << tree.substr(wave);
+    }
 
     // The driver runs: its wave function is there, without a driver until its own INF installs.
     const NodeStatus wave = StatusOf(kWave);

@@ -100,9 +100,14 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND hwndParent, LPCSTR HardwareI
         Transaction txn(rt->GetMachine().GetStore());
         DeviceTree tree(*rt);
         tree.Settle();
-        for (const DeviceRecord& device : tree.Devices())
-            if (device.present && CarriesId(device, id))
+        for (DeviceRecord& device : tree.Devices())
+        {
+            if (!device.present)
+                continue;
+            tree.ReadIds(device);
+            if (CarriesId(device, id))
                 targets.push_back(device);
+        }
         txn.Commit();
     }
     if (targets.empty())

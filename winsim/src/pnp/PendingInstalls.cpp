@@ -53,12 +53,13 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
     DeviceRecord top;
     if (devinst != DeviceTree::kRootDevinst && tree.Find(devinst, top))
         base = top.instance;
-    const std::vector<DeviceRecord> all = tree.Devices();
+    std::vector<DeviceRecord> all = tree.Devices();
     size_t queued = 0;
-    for (const DeviceRecord& device : all)
+    for (DeviceRecord& device : all)
     {
         if (!device.present || device.driver || (!base.empty() && !IsBelow(all, device, base)))
             continue;
+        tree.ReadIds(device);
         DriverMatch match;
         if (!search.InFolder(device, match))
             continue;
@@ -103,6 +104,8 @@ void PendingInstalls::RunDue(Runtime& rt)
             DeviceTree tree(rt);
             tree.Settle();
             const bool found = tree.Find(install.instance, device);
+            if (found)
+                tree.ReadIds(device);
             txn.Commit();
             if (!found || !device.present || device.driver)
                 continue;
