@@ -3,7 +3,9 @@
 // packages and arguments Windows refuses, each leaving the device as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "FileTestSupport.h"
@@ -12,6 +14,7 @@
 #include "cfgmgr32.h"
 #include "newdev.h"
 #include "setupapi.h"
+#include "tlhelp32.h"
 #include "profile/HostFiles.h"
 #include "winsim/winsim.h"
 
@@ -282,6 +285,57 @@ TEST_F(DriverInstallTest, TheSearchPrefersHardwareIdsThenNewerDatesAndRanksAMalf
     const std::string driverKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\" + DriverOf(kHdaModem);
     EXPECT_EQ("oem2.inf", Value(driverKey, "InfPath"));
     EXPECT_EQ("3-4-2005", Value(driverKey, "DriverDate"));
+}
+
+} // namespace
+
+namespace
+{
+
+// xp-sp2 with a user logged on: the new-hardware wizard can come up.
+class NewHardwareWizardTest : public TestMachine
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile =
+            DeriveProfile("xp-sp2", "new-hardware-wizard",
+                          "[Program.NewHardwareWizard]\nModules=C:\\WINDOWS\\system32\\newdev.dll\n"
+                          "Window=Found New Hardware Wizard|#32770\nLifetime=forever\n");
+        return profile.c_str();
+    }
+};
+
+TEST_F(NewHardwareWizardTest, ADeviceNobodyHasADriverForBringsUpOneWizardInRundll32WithNewdev)
+{
+    DEVINST root = 0;
+    ASSERT_EQ(CR_SUCCESS, CM_Locate_DevNodeA(&root, nullptr, 0));
+    ASSERT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    HWND wizard = FindWindowA(nullptr, "Found New Hardware Wizard");
+    ASSERT_NE(nullptr, wizard);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wizard, &pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    ASSERT_NE(INVALID_HANDLE_VALUE, snapshot);
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof(module);
+    std::vector<std::string> modules;
+    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module))
+        modules.push_back(module.szExePath);
+    CloseHandle(snapshot);
+    ASSERT_FALSE(modules.empty());
+    EXPECT_EQ("C:\\WINDOWS\\system32\\rundll32.exe", modules.front());
+    EXPECT_NE(modules.end(), std::find(modules.begin(), modules.end(), "C:\\WINDOWS\\system32\\newdev.dll"));
+
+    // One at a time; closing it ends its process, and the next re-enumeration brings it up again.
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    EXPECT_EQ((std::vector<std::string>{"C:\\WINDOWS\\system32\\rundll32.exe"}),
+              file_test::Journal("device", "new-hardware-wizard"));
+    SendMessageA(wizard, WM_CLOSE, 0, 0);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
 }
 
 } // namespace

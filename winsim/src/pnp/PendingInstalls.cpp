@@ -4,6 +4,7 @@
 
 #include "DriverInstaller.h"
 #include "DriverSearch.h"
+#include "NewHardwareWizard.h"
 #include "core/Runtime.h"
 #include "core/Store.h"
 #include "devices/DeviceTree.h"
@@ -55,6 +56,7 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
         base = top.instance;
     std::vector<DeviceRecord> all = tree.Devices();
     size_t queued = 0;
+    bool wizard = false;
     for (DeviceRecord& device : all)
     {
         if (!device.present || device.driver || (!base.empty() && !IsBelow(all, device, base)))
@@ -62,7 +64,10 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
         tree.ReadIds(device);
         DriverMatch match;
         if (!search.InFolder(device, match))
+        {
+            wizard = true;
             continue;
+        }
         const uint64_t due = tree.Now() + device.installDelayMs;
         Statement queue = store.Prepare("INSERT OR IGNORE INTO pnp_installs(instance, inf, due) VALUES(?1, ?2, ?3)");
         queue.Bind(1, device.instance).Bind(2, match.inf->file.path).Bind(3, static_cast<int64_t>(due));
@@ -72,6 +77,9 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
         ++queued;
     }
     txn.Commit();
+    // A device nobody has a driver for: the user is asked for one.
+    if (wizard)
+        NewHardwareWizard::Show(rt);
     return queued;
 }
 
