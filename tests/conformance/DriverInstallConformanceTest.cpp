@@ -121,11 +121,13 @@ TEST_F(DriverInstallConformanceTest, TheInfsDriverListForTheDevice)
     EXPECT_STREQ("drvsetup test driver", driver.Description);
     EXPECT_STREQ("Sample Modems", driver.MfgName);
     EXPECT_STREQ("Sample Modems", driver.ProviderName);
-    EXPECT_EQ((7ull << 48) | (12ull << 32) | 40ull, static_cast<unsigned long long>(driver.DriverVersion));
-    EXPECT_FALSE(m_pApi->KSetupDiEnumDriverInfo(hSet, &data, SPDIT_COMPATDRIVER, 1, &driver));
+    SP_DRVINFO_DATA_A next = driver;
+    EXPECT_FALSE(m_pApi->KSetupDiEnumDriverInfo(hSet, &data, SPDIT_COMPATDRIVER, 1, &next));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
     m_pApi->KSetupDiDestroyDriverInfoList(hSet, &data, SPDIT_COMPATDRIVER);
     m_pApi->KSetupDiDestroyDeviceInfoList(hSet);
+    KNOWN_WINE_DIFFERENCE("SetupDiEnumDriverInfoA leaves DriverVersion 0");
+    EXPECT_EQ((7ull << 48) | (12ull << 32) | 40ull, static_cast<unsigned long long>(driver.DriverVersion));
 }
 
 TEST_F(DriverInstallConformanceTest, UpdateDriverInstallsTheInfOnTheRootDevice)
@@ -140,21 +142,24 @@ TEST_F(DriverInstallConformanceTest, UpdateDriverInstallsTheInfOnTheRootDevice)
     ASSERT_TRUE(node.HasDriverKey());
     char szValue[MAX_PATH] = {0};
     DWORD dwSize = sizeof(szValue);
-    node.ReadDriverKeyValue("DriverDesc", reinterpret_cast<BYTE*>(szValue), &dwSize);
-    EXPECT_STREQ("drvsetup test driver", szValue);
-    dwSize = sizeof(szValue);
     node.ReadDriverKeyValue("DrvsetupTestValue", reinterpret_cast<BYTE*>(szValue), &dwSize);
     EXPECT_STREQ("present", szValue);
     dwSize = sizeof(szValue);
     node.ReadDriverKeyValue("InfPath", reinterpret_cast<BYTE*>(szValue), &dwSize);
     const std::string csInfPath = szValue;
-    EXPECT_EQ(0u, csInfPath.find("oem")) << csInfPath;
     char szWindows[MAX_PATH] = {0};
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     m_csPublished = std::string(szWindows) + "\\inf\\" + csInfPath;
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_csPublished.c_str())) << m_csPublished;
     // The install is synchronous: nothing is left for Plug and Play.
     EXPECT_EQ(0u, m_pApi->KCMP_WaitNoPendingInstallEvents(0));
+
+    KNOWN_WINE_DIFFERENCE("UpdateDriverForPlugAndPlayDevicesA does not publish the INF as oemN.inf, writes no "
+                          "DriverDesc, and succeeds for a hardware ID no device has");
+    EXPECT_EQ(0u, csInfPath.find("oem")) << csInfPath;
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_csPublished.c_str())) << m_csPublished;
+    dwSize = sizeof(szValue);
+    node.ReadDriverKeyValue("DriverDesc", reinterpret_cast<BYTE*>(szValue), &dwSize);
+    EXPECT_STREQ("drvsetup test driver", szValue);
 
     // An ID no device carries.
     EXPECT_FALSE(m_pApi->KUpdateDriverForPlugAndPlayDevices(nullptr, "DRVSETUP\\TEST_NOBODY", m_csInf.c_str(),
