@@ -339,3 +339,60 @@ TEST_F(NewHardwareWizardTest, ADeviceNobodyHasADriverForBringsUpOneWizardInRundl
 }
 
 } // namespace
+
+namespace
+{
+
+// Two root devices whose installs the profile scripts: one asks for a restart, one fails to start.
+class ScriptedInstallTest : public TestMachine
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile =
+            DeriveProfile("xp-sp2", "scripted-installs",
+                          "[Device.98]\nInstanceId=ROOT\\RESTARTER\\0000\nHardwareIDs=ROOT\\RESTARTER\n"
+                          "Description=Restarter\nNeedsReboot=1\n"
+                          "[Device.99]\nInstanceId=ROOT\\FAILER\\0000\nHardwareIDs=ROOT\\FAILER\n"
+                          "Description=Failer\nInstallFails=1\n");
+        return profile.c_str();
+    }
+};
+
+TEST_F(ScriptedInstallTest, ADeviceCanAskForARestartOrFailToStart)
+{
+    const std::string inf = ScratchFolder() + "\\SCRIPTED.INF";
+    file_test::WriteText(
+        inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
+             "ClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Test\r\n"
+             "DriverVer=02/03/2007,2.0.0.0\r\n[Manufacturer]\r\nTest=Models\r\n[Models]\r\nRestarter=Any_Install, "
+             "ROOT\\RESTARTER\r\n"
+             "Failer=Any_Install, ROOT\\FAILER\r\n[Any_Install]\r\n");
+    BOOL reboot = FALSE;
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), 0, &reboot));
+    EXPECT_TRUE(reboot);
+    EXPECT_TRUE(Started("ROOT\\RESTARTER\\0000"));
+
+    // The failing device gets its driver key but does not start.
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\FAILER", inf.c_str(), 0, &reboot));
+    EXPECT_FALSE(reboot);
+    const NodeStatus failer = StatusOf("ROOT\\FAILER\\0000");
+    EXPECT_EQ(CR_SUCCESS, failer.result);
+    EXPECT_EQ(CM_PROB_FAILED_START, failer.problem);
+    char driver[MAX_PATH] = {0};
+    DWORD size = sizeof(driver);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kEnum) + "ROOT\\FAILER\\0000").c_str(), 0,
+                                           KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(driver), &size));
+    RegCloseKey(key);
+    EXPECT_TRUE(KeyExists(std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + driver)) << driver;
+
+    // Without INSTALLFLAG_FORCE a device keeps a driver as new as the one offered.
+    EXPECT_FALSE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), 0, &reboot));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
+    EXPECT_TRUE(
+        UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), INSTALLFLAG_FORCE, &reboot));
+}
+
+} // namespace

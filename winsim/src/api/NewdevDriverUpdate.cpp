@@ -48,8 +48,10 @@ bool HasNewerOrSame(Runtime& rt, const DeviceRecord& device, const DriverMatch& 
     const int64_t driverKey = key ? tree.Registry().FindDriverKey(key) : 0;
     std::string date;
     std::string version;
-    if (!driverKey || !tree.Registry().ReadString(driverKey, "DriverDate", date))
+    if (!driverKey)
         return false;
+    // A driver key without a date or version ranks as the oldest, as a malformed DriverVer does.
+    tree.Registry().ReadString(driverKey, "DriverDate", date);
     tree.Registry().ReadString(driverKey, "DriverVersion", version);
     unsigned month = 0, day = 0, year = 0;
     std::sscanf(date.c_str(), "%u-%u-%u", &month, &day, &year);
