@@ -50,3 +50,16 @@ target_sources(conformance_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/resources/drvse
 file(GLOB_RECURSE PROGRAM_RC_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/strings/*.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/resources/drvsetup.rc PROPERTIES OBJECT_DEPENDS
                                                                                    "${PROGRAM_RC_FILES}")
+
+# The sample hardware-detection library beside Setup.exe (DVXDLL.DLL, or DVXDLL64.DLL for the 64-bit twin),
+# from the same source as its winsim plugin. Exports keep their plain names (no stdcall decoration).
+add_library(dvxdll SHARED ${CMAKE_SOURCE_DIR}/samples/plugins/dvxdll/DvxDll.cpp)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set_target_properties(dvxdll PROPERTIES OUTPUT_NAME DVXDLL64 PREFIX "" SUFFIX ".DLL")
+else()
+    set_target_properties(dvxdll PROPERTIES OUTPUT_NAME DVXDLL PREFIX "" SUFFIX ".DLL")
+endif()
+target_compile_definitions(dvxdll PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+target_link_options(dvxdll PRIVATE -s -Wl,--kill-at)
+target_link_libraries(dvxdll PRIVATE setupapi)
+drvsetup_warnings(dvxdll)

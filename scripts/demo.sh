@@ -10,6 +10,8 @@ rm -rf "$machine"
 "$winsim" new profiles/xp-sp2 "$machine"
 "$winsim" put "$machine" samples/package 'C:\DRIVERS'
 "$winsim" image "$machine" setup 'C:\DRIVERS\Setup.exe'
+# The package's hardware-detection library: the sample that answers from the machine's device list.
+"$winsim" image "$machine" dvxdll 'C:\DRIVERS\DVXDLL.DLL'
 
 echo "== C:\\DRIVERS"
 "$winsim" ls "$machine" 'C:\DRIVERS'

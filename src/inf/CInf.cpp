@@ -55,6 +55,7 @@ BOOL CInf::Initialize(const char* pszINFFileName)
     m_bNT = IsNTPlatform();
     m_hardwareIDs.clear();
     m_bHardwareIDsRead = false;
+    m_models.Clear();
     CloseINF();
     m_szINFFileName = pszINFFileName ? pszINFFileName : "";
     size_t nSlash = m_szINFFileName.find_last_of('\\');
@@ -73,17 +74,19 @@ BOOL CInf::Initialize(const char* pszINFFileName)
     m_dwOpenError = ERROR_SUCCESS;
     m_hInf = hInf;
 
-    INFCONTEXT context;
-    for (BOOL bLine = FirstLine("Manufacturer", context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        std::string csModels;
-        if (!ReadField(context, 1, csModels))
-            continue;
-        std::string csDecoration;
-        m_szManufacturerTag = GetBestINFDecoration(&context, csDecoration) ? csModels + "." + csDecoration : csModels;
-        break;
-    }
+    ForEachLine("Manufacturer",
+                [&](INFCONTEXT& context)
+                {
+                    std::string csModels;
+                    if (!ReadField(context, 1, csModels))
+                        return false;
+                    std::string csDecoration;
+                    m_szManufacturerTag =
+                        GetBestINFDecoration(&context, csDecoration) ? csModels + "." + csDecoration : csModels;
+                    return true;
+                });
     TraceLine("m_szManufacturerTag = %s\n", m_szManufacturerTag.c_str());
+    ReadModels();
     return trace.Return(TRUE);
 }
 
@@ -92,7 +95,12 @@ BOOL CInf::ReadField(INFCONTEXT& context, DWORD dwField, std::string& csValue)
     KDeviceApi* pApi = GetDeviceApi();
     char szField[MAX_PATH] = {0};
     if (!pApi || !pApi->KSetupGetStringField(&context, dwField, szField, MAX_PATH, nullptr))
+    {
+        if (pApi && GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+            TraceLine("Field %lu of line %u is longer than %d characters : left out\n",
+                      static_cast<unsigned long>(dwField), context.Line, MAX_PATH - 1);
         return FALSE;
+    }
     csValue = szField;
     return TRUE;
 }
@@ -117,38 +125,49 @@ std::string CInf::DecoratedSection(const std::string& csSection)
     return csDecorated;
 }
 
-std::vector<CInf::ModelLine> CInf::ModelLines()
+BOOL CInf::ForEachLine(const std::string& csSection, const std::function<bool(INFCONTEXT&)>& fnLine)
 {
-    std::vector<ModelLine> lines;
     KDeviceApi* pApi = GetDeviceApi();
     INFCONTEXT context;
-    for (BOOL bLine = FirstLine(m_szManufacturerTag, context); bLine;
-         bLine = pApi->KSetupFindNextLine(&context, &context))
+    for (BOOL bLine = FirstLine(csSection, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
     {
-        ModelLine line;
-        ReadField(context, 1, line.csInstallSection);
-        std::string csID;
-        for (DWORD dwField = 2; ReadField(context, dwField, csID); ++dwField)
-            line.hardwareIDs.push_back(csID);
-        lines.push_back(line);
+        if (fnLine(context))
+            return TRUE;
     }
-    return lines;
+    return FALSE;
+}
+
+void CInf::ReadModels()
+{
+    m_models.Clear();
+    ForEachLine(m_szManufacturerTag,
+                [&](INFCONTEXT& context)
+                {
+                    INF_MODEL_LINE line;
+                    line.bHasDescription = ReadField(context, 0, line.csDescription) != FALSE;
+                    ReadField(context, 1, line.csInstallSection);
+                    std::string csID;
+                    for (DWORD dwField = 2; ReadField(context, dwField, csID); ++dwField)
+                        line.hardwareIDs.push_back(csID);
+                    m_models.Add(line);
+                    return false;
+                });
 }
 
 CStringList CInf::DirectiveValues(const std::string& csSection, const char* pszDirective)
 {
     CStringList values;
-    KDeviceApi* pApi = GetDeviceApi();
-    INFCONTEXT context;
-    for (BOOL bLine = FirstLine(csSection, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        std::string csKey;
-        if (!ReadField(context, 0, csKey) || !EqualsNoCase(csKey, pszDirective))
-            continue;
-        std::string csValue;
-        for (DWORD dwField = 1; ReadField(context, dwField, csValue); ++dwField)
-            values.push_back(csValue);
-    }
+    ForEachLine(csSection,
+                [&](INFCONTEXT& context)
+                {
+                    std::string csKey;
+                    if (!ReadField(context, 0, csKey) || !EqualsNoCase(csKey, pszDirective))
+                        return false;
+                    std::string csValue;
+                    for (DWORD dwField = 1; ReadField(context, dwField, csValue); ++dwField)
+                        values.push_back(csValue);
+                    return false;
+                });
     return values;
 }
 
@@ -159,7 +178,7 @@ BOOL CInf::HasValidModelHardwareID()
         std::string csIgnored;
         return GetKeyValue("Version", "SetupNtDriverInfFile", csIgnored, 1);
     }
-    for (const ModelLine& line : ModelLines())
+    for (const INF_MODEL_LINE& line : m_models.Lines())
     {
         if (!line.hardwareIDs.empty() && IsSupportedHardwareIDForm(line.hardwareIDs[0]))
             return TRUE;
@@ -169,31 +188,24 @@ BOOL CInf::HasValidModelHardwareID()
 
 BOOL CInf::GetKeyValue(const char* pszSection, const char* pszKey, std::string& csValue, DWORD dwField)
 {
-    KDeviceApi* pApi = GetDeviceApi();
-    INFCONTEXT context;
-    for (BOOL bLine = FirstLine(pszSection ? pszSection : "", context); bLine;
-         bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        std::string csKey;
-        if (ReadField(context, 0, csKey) && EqualsNoCase(csKey, pszKey ? pszKey : "") &&
-            ReadField(context, dwField, csValue))
-            return TRUE;
-    }
-    return FALSE;
+    return ForEachLine(pszSection ? pszSection : "",
+                       [&](INFCONTEXT& context)
+                       {
+                           std::string csKey;
+                           return ReadField(context, 0, csKey) && EqualsNoCase(csKey, pszKey ? pszKey : "") &&
+                                  ReadField(context, dwField, csValue);
+                       });
 }
 
 BOOL CInf::GetModelLineField(const std::string& csHardwareID, std::string& csField)
 {
-    KDeviceApi* pApi = GetDeviceApi();
-    INFCONTEXT context;
-    for (BOOL bLine = FirstLine(m_szManufacturerTag, context); bLine;
-         bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        std::string csID;
-        if (ReadField(context, 2, csID) && EqualsNoCase(csID, csHardwareID))
-            return ReadField(context, 0, csField);
-    }
-    return FALSE;
+    const std::vector<size_t>& lines = m_models.LinesWithFirstID(csHardwareID);
+    if (lines.empty())
+        return FALSE;
+    const INF_MODEL_LINE& line = m_models.Lines()[lines.front()];
+    if (line.bHasDescription)
+        csField = line.csDescription;
+    return line.bHasDescription;
 }
 
 size_t CInf::GetHardwareIDList(CStringList& list)
@@ -201,7 +213,7 @@ size_t CInf::GetHardwareIDList(CStringList& list)
     if (!m_bHardwareIDsRead)
     {
         m_bHardwareIDsRead = true;
-        for (const ModelLine& line : ModelLines())
+        for (const INF_MODEL_LINE& line : m_models.Lines())
         {
             for (const std::string& csID : line.hardwareIDs)
                 AddBounded(m_hardwareIDs, ToUpper(Trim(csID)));
@@ -232,52 +244,43 @@ BOOL CInf::FindHardwareID(const std::string& csDeviceID, std::string* pcsMatch)
 
 BOOL CInf::GetInstallSectionForID(const std::string& csDeviceID, std::string& csSection)
 {
-    BOOL bFound = FALSE;
-    std::string csDevice = ToUpper(csDeviceID);
-    for (const ModelLine& line : ModelLines())
-    {
-        for (const std::string& csID : line.hardwareIDs)
-        {
-            if (!csID.empty() && csDevice.compare(0, csID.size(), ToUpper(csID)) == 0)
-            {
-                csSection = DecoratedSection(line.csInstallSection);
-                bFound = TRUE;
-            }
-        }
-    }
-    return bFound;
+    // The last model line with a hardware ID the device ID begins with.
+    size_t nLine = 0;
+    if (!m_models.LastLineWithPrefixOf(csDeviceID, nLine))
+        return FALSE;
+    csSection = DecoratedSection(m_models.Lines()[nLine].csInstallSection);
+    return TRUE;
 }
 
 BOOL CInf::GetNthKeyField(const std::string& csSection, const std::string& csKey, DWORD dwKeyField, DWORD dwValueField,
                           int nOccurrence, std::string& csValue)
 {
-    KDeviceApi* pApi = GetDeviceApi();
-    INFCONTEXT context;
     int nSeen = 0;
-    for (BOOL bLine = FirstLine(csSection, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        std::string csField;
-        if (!ReadField(context, dwKeyField, csField) || !EqualsNoCase(csField, csKey))
-            continue;
-        if (nSeen++ == nOccurrence)
-            return ReadField(context, dwValueField, csValue);
-    }
-    return FALSE;
+    BOOL bRead = FALSE;
+    ForEachLine(csSection,
+                [&](INFCONTEXT& context)
+                {
+                    std::string csField;
+                    if (!ReadField(context, dwKeyField, csField) || !EqualsNoCase(csField, csKey) ||
+                        nSeen++ != nOccurrence)
+                        return false;
+                    bRead = ReadField(context, dwValueField, csValue);
+                    return true;
+                });
+    return bRead;
 }
 
 BOOL CInf::IncludesKernelStreaming(const std::string& csHardwareID)
 {
-    for (const ModelLine& line : ModelLines())
-    {
-        if (line.hardwareIDs.empty() || !EqualsNoCase(line.hardwareIDs[0], csHardwareID))
-            continue;
-        for (const std::string& csInclude : DirectiveValues(DecoratedSection(line.csInstallSection), "Include"))
-        {
-            if (EqualsNoCase(csInclude, "ks.inf") || EqualsNoCase(csInclude, "kscaptur.inf") ||
-                EqualsNoCase(csInclude, "ksfilter.inf"))
-                return TRUE;
-        }
+    const std::vector<size_t>& lines = m_models.LinesWithFirstID(csHardwareID);
+    if (lines.empty())
         return FALSE;
+    const INF_MODEL_LINE& line = m_models.Lines()[lines.front()];
+    for (const std::string& csInclude : DirectiveValues(DecoratedSection(line.csInstallSection), "Include"))
+    {
+        if (EqualsNoCase(csInclude, "ks.inf") || EqualsNoCase(csInclude, "kscaptur.inf") ||
+            EqualsNoCase(csInclude, "ksfilter.inf"))
+            return TRUE;
     }
     return FALSE;
 }

@@ -2,8 +2,10 @@
 // reading goes through the platform's INF functions, bound by name in the device layer.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "inf/CInfModels.h"
 #include "inf/InfRecords.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
@@ -62,13 +64,10 @@ private:
     BOOL FirstLine(const std::string& csSection, INFCONTEXT& context);
     BOOL SectionExists(const std::string& csSection);
     std::string DecoratedSection(const std::string& csSection);
-    // Lines of the models section: install section (field 1) and first hardware ID (field 2).
-    struct ModelLine
-    {
-        std::string csInstallSection;
-        CStringList hardwareIDs;
-    };
-    std::vector<ModelLine> ModelLines();
+    // Calls fnLine for each line of a section in order until it returns true; TRUE when it did.
+    BOOL ForEachLine(const std::string& csSection, const std::function<bool(INFCONTEXT&)>& fnLine);
+    // Reads the models section into m_models (once per opened INF).
+    void ReadModels();
     CStringList DirectiveValues(const std::string& csSection, const char* pszDirective);
     void ReadCopyFilesSection(const std::string& csSection, CCopyFilesList& list);
     void ReadAddRegOfSection(const std::string& csSection, const std::string& csRoot, CAddRegList& list);
@@ -80,6 +79,7 @@ private:
     DWORD m_dwOpenError = ERROR_SUCCESS;
     HINF m_hInf = nullptr;
     std::string m_szManufacturerTag;
+    CInfModels m_models;
     CStringList m_hardwareIDs;
     bool m_bHardwareIDsRead = false;
     BOOL m_bNT = FALSE;

@@ -46,38 +46,39 @@ void CInf::ReadCopyFilesSection(const std::string& csSection, CCopyFilesList& li
     KDeviceApi* pApi = GetDeviceApi();
     for (const std::string& csCopyList : DirectiveValues(csSection, "CopyFiles"))
     {
-        INFCONTEXT context;
-        for (BOOL bLine = FirstLine(csCopyList, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-        {
-            COPY_FILES_INFO info;
-            if (!ReadField(context, 1, info.kFileName))
-                continue;
-            char szSubFolder[PATH_CHARS] = {0};
-            char szTarget[PATH_CHARS] = {0};
-            UINT uSourceId = 0;
-            if (!pApi->KSetupGetSourceFileLocation(m_hInf, nullptr, info.kFileName.c_str(), &uSourceId, szSubFolder,
-                                                   PATH_CHARS, nullptr) ||
-                !pApi->KSetupGetTargetPath(m_hInf, nullptr, csCopyList.c_str(), szTarget, PATH_CHARS, nullptr))
-                continue;
-            std::string csSub = szSubFolder;
-            info.kSourceFile = m_szINFPath + "\\" + (csSub.empty() ? "" : csSub + "\\") + info.kFileName;
-            info.kDestinationFile = std::string(szTarget) + "\\" + info.kFileName;
-            std::string csFlags;
-            if (ReadField(context, 4, csFlags) && !csFlags.empty())
-                info.dwCopyFlags = ParseCopyFlags(csFlags);
-            info.dwFileType = FileTypeOf(info.kFileName);
-            AddBounded(list, info);
-        }
+        ForEachLine(
+            csCopyList,
+            [&](INFCONTEXT& context)
+            {
+                COPY_FILES_INFO info;
+                if (!ReadField(context, 1, info.kFileName))
+                    return false;
+                char szSubFolder[PATH_CHARS] = {0};
+                char szTarget[PATH_CHARS] = {0};
+                UINT uSourceId = 0;
+                if (!pApi->KSetupGetSourceFileLocation(m_hInf, nullptr, info.kFileName.c_str(), &uSourceId, szSubFolder,
+                                                       PATH_CHARS, nullptr) ||
+                    !pApi->KSetupGetTargetPath(m_hInf, nullptr, csCopyList.c_str(), szTarget, PATH_CHARS, nullptr))
+                    return false;
+                std::string csSub = szSubFolder;
+                info.kSourceFile = m_szINFPath + "\\" + (csSub.empty() ? "" : csSub + "\\") + info.kFileName;
+                info.kDestinationFile = std::string(szTarget) + "\\" + info.kFileName;
+                std::string csFlags;
+                if (ReadField(context, 4, csFlags) && !csFlags.empty())
+                    info.dwCopyFlags = ParseCopyFlags(csFlags);
+                info.dwFileType = FileTypeOf(info.kFileName);
+                AddBounded(list, info);
+                return false;
+            });
     }
 }
 
 size_t CInf::GetCopyFilesList(const std::string& csHardwareID, CCopyFilesList& list)
 {
     static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
-    for (const ModelLine& line : ModelLines())
+    for (size_t nLine : m_models.LinesWithFirstID(csHardwareID))
     {
-        if (line.hardwareIDs.empty() || !EqualsNoCase(line.hardwareIDs[0], csHardwareID))
-            continue;
+        const INF_MODEL_LINE& line = m_models.Lines()[nLine];
         if (m_bNT)
         {
             size_t nBefore = list.size();
@@ -99,7 +100,7 @@ size_t CInf::GetAllCopyFilesList(CCopyFilesList& list)
 {
     static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
     bool bNTSectionsSeen = false;
-    for (const ModelLine& line : ModelLines())
+    for (const INF_MODEL_LINE& line : m_models.Lines())
     {
         if (m_bNT)
         {
@@ -123,21 +124,21 @@ size_t CInf::GetAllCopyFilesList(CCopyFilesList& list)
 
 void CInf::ReadAddRegOfSection(const std::string& csSection, const std::string& csRoot, CAddRegList& list)
 {
-    KDeviceApi* pApi = GetDeviceApi();
     for (const std::string& csAddReg : DirectiveValues(csSection, "AddReg"))
     {
-        INFCONTEXT context;
-        for (BOOL bLine = FirstLine(csAddReg, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-        {
-            ADD_REG_INFO info;
-            if (!ReadField(context, 1, info.kRootKey) || !EqualsNoCase(info.kRootKey, csRoot))
-                continue;
-            ReadField(context, 2, info.kRegKey);
-            ReadField(context, 3, info.kValueName);
-            ReadField(context, 4, info.kFlags);
-            ReadField(context, 5, info.kValueData);
-            AddBounded(list, info);
-        }
+        ForEachLine(csAddReg,
+                    [&](INFCONTEXT& context)
+                    {
+                        ADD_REG_INFO info;
+                        if (!ReadField(context, 1, info.kRootKey) || !EqualsNoCase(info.kRootKey, csRoot))
+                            return false;
+                        ReadField(context, 2, info.kRegKey);
+                        ReadField(context, 3, info.kValueName);
+                        ReadField(context, 4, info.kFlags);
+                        ReadField(context, 5, info.kValueData);
+                        AddBounded(list, info);
+                        return false;
+                    });
     }
 }
 
@@ -145,10 +146,15 @@ size_t CInf::GetAddRegList(const std::string& csHardwareID, const std::string& c
 {
     static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
     bool bAll = EqualsNoCase(csHardwareID, "ALL");
-    for (const ModelLine& line : ModelLines())
+    std::vector<size_t> all;
+    if (bAll)
     {
-        if (!bAll && (line.hardwareIDs.empty() || !EqualsNoCase(line.hardwareIDs[0], csHardwareID)))
-            continue;
+        for (size_t n = 0; n < m_models.Lines().size(); ++n)
+            all.push_back(n);
+    }
+    for (size_t nLine : bAll ? all : m_models.LinesWithFirstID(csHardwareID))
+    {
+        const INF_MODEL_LINE& line = m_models.Lines()[nLine];
         bool bDecoratedGaveEntries = false;
         if (m_bNT)
         {
@@ -189,7 +195,6 @@ BOOL CInf::FindAddRegValue(const std::string& csHardwareID, const std::string& c
 
 BOOL CInf::GetRegEntries(const std::string& csSection, const std::string& csRoot, DWORD dwFlags, CAddRegList& list)
 {
-    KDeviceApi* pApi = GetDeviceApi();
     size_t nBefore = list.size();
     for (const char* pszDirective : {"AddReg", "DelReg"})
     {
@@ -198,21 +203,21 @@ BOOL CInf::GetRegEntries(const std::string& csSection, const std::string& csRoot
             continue;
         for (const std::string& csRegSection : DirectiveValues(csSection, pszDirective))
         {
-            INFCONTEXT context;
-            for (BOOL bLine = FirstLine(csRegSection, context); bLine;
-                 bLine = pApi->KSetupFindNextLine(&context, &context))
-            {
-                ADD_REG_INFO info;
-                std::string* fields[] = {&info.kRootKey, &info.kRegKey, &info.kValueName, &info.kFlags,
-                                         &info.kValueData};
-                for (DWORD i = 0; i < 5; ++i)
-                {
-                    if (!ReadField(context, i + 1, *fields[i]) || fields[i]->empty())
-                        *fields[i] = EMPTY_FIELD;
-                }
-                if (EqualsNoCase(info.kRootKey, csRoot))
-                    AddBounded(list, info);
-            }
+            ForEachLine(csRegSection,
+                        [&](INFCONTEXT& context)
+                        {
+                            ADD_REG_INFO info;
+                            std::string* fields[] = {&info.kRootKey, &info.kRegKey, &info.kValueName, &info.kFlags,
+                                                     &info.kValueData};
+                            for (DWORD i = 0; i < 5; ++i)
+                            {
+                                if (!ReadField(context, i + 1, *fields[i]) || fields[i]->empty())
+                                    *fields[i] = EMPTY_FIELD;
+                            }
+                            if (EqualsNoCase(info.kRootKey, csRoot))
+                                AddBounded(list, info);
+                            return false;
+                        });
         }
     }
     return list.size() > nBefore;
@@ -220,25 +225,24 @@ BOOL CInf::GetRegEntries(const std::string& csSection, const std::string& csRoot
 
 BOOL CInf::ChildIDInSection(const std::string& csSection, std::string& csChildID, const char* pszKey)
 {
-    KDeviceApi* pApi = GetDeviceApi();
     for (const std::string& csAddReg : DirectiveValues(csSection, "AddReg"))
     {
-        INFCONTEXT context;
-        for (BOOL bLine = FirstLine(csAddReg, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-        {
-            std::string csKey;
-            std::string csName;
-            ReadField(context, 2, csKey);
-            ReadField(context, 3, csName);
-            bool bChild = ToUpper(csKey).find("CHILD0000") != std::string::npos &&
-                          ToUpper(csName).find("HARDWAREID") != std::string::npos;
-            if (!pszKey)
-                bChild = bChild || csName == "ChildID" || csName == "ChildDeviceId";
-            else
-                bChild = bChild || EqualsNoCase(csKey, pszKey);
-            if (bChild && ReadField(context, 5, csChildID))
-                return TRUE;
-        }
+        if (ForEachLine(csAddReg,
+                        [&](INFCONTEXT& context)
+                        {
+                            std::string csKey;
+                            std::string csName;
+                            ReadField(context, 2, csKey);
+                            ReadField(context, 3, csName);
+                            bool bChild = ToUpper(csKey).find("CHILD0000") != std::string::npos &&
+                                          ToUpper(csName).find("HARDWAREID") != std::string::npos;
+                            if (!pszKey)
+                                bChild = bChild || csName == "ChildID" || csName == "ChildDeviceId";
+                            else
+                                bChild = bChild || EqualsNoCase(csKey, pszKey);
+                            return bChild && ReadField(context, 5, csChildID);
+                        }))
+            return TRUE;
     }
     return FALSE;
 }
@@ -250,11 +254,9 @@ BOOL CInf::GetChildHardwareID(const std::string& csSection, std::string& csChild
 
 BOOL CInf::GetChildHardwareIDForModel(const std::string& csHardwareID, std::string& csChildID)
 {
-    for (const ModelLine& line : ModelLines())
+    for (size_t nLine : m_models.LinesWithFirstID(csHardwareID))
     {
-        if (line.hardwareIDs.empty() || !EqualsNoCase(line.hardwareIDs[0], csHardwareID))
-            continue;
-        const std::string& csSection = line.csInstallSection;
+        const std::string& csSection = m_models.Lines()[nLine].csInstallSection;
         if (m_bNT && (ChildIDInSection(csSection + ".NT", csChildID, nullptr) ||
                       ChildIDInSection(csSection + ".NT.HW", csChildID, nullptr)))
             return TRUE;
@@ -266,11 +268,9 @@ BOOL CInf::GetChildHardwareIDForModel(const std::string& csHardwareID, std::stri
 
 BOOL CInf::GetChildHardwareIDList(const std::string& csHardwareID, int nChildren, CStringList& list)
 {
-    for (const ModelLine& line : ModelLines())
+    for (size_t nLine : m_models.LinesWithFirstID(csHardwareID))
     {
-        if (line.hardwareIDs.empty() || !EqualsNoCase(line.hardwareIDs[0], csHardwareID))
-            continue;
-        std::string csSection = DecoratedSection(line.csInstallSection);
+        std::string csSection = DecoratedSection(m_models.Lines()[nLine].csInstallSection);
         for (const std::string& csTry : {csSection, csSection + ".HW"})
         {
             size_t nBefore = list.size();
@@ -316,26 +316,26 @@ BOOL CInf::GetWaveHardwareID(std::string& csWaveID)
 
 size_t CInf::GetKillAppsList(CStringList& list)
 {
-    KDeviceApi* pApi = GetDeviceApi();
     auto walk = [&](const std::string& csSection)
     {
         size_t nBefore = list.size();
         for (const std::string& csAddReg : DirectiveValues(csSection, "AddReg"))
         {
-            INFCONTEXT context;
-            for (BOOL bLine = FirstLine(csAddReg, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-            {
-                std::string csKey;
-                std::string csApp;
-                if (ReadField(context, 2, csKey) &&
-                    ToUpper(csKey).find("\\INSTALLCONTROL\\KILLAPPSLIST") != std::string::npos &&
-                    ReadField(context, 5, csApp))
-                    AddBounded(list, csApp);
-            }
+            ForEachLine(csAddReg,
+                        [&](INFCONTEXT& context)
+                        {
+                            std::string csKey;
+                            std::string csApp;
+                            if (ReadField(context, 2, csKey) &&
+                                ToUpper(csKey).find("\\INSTALLCONTROL\\KILLAPPSLIST") != std::string::npos &&
+                                ReadField(context, 5, csApp))
+                                AddBounded(list, csApp);
+                            return false;
+                        });
         }
         return list.size() > nBefore;
     };
-    for (const ModelLine& line : ModelLines())
+    for (const INF_MODEL_LINE& line : m_models.Lines())
     {
         bool bDecorated = m_bNT && walk(DecoratedSection(line.csInstallSection));
         if (!bDecorated)
@@ -348,17 +348,22 @@ BOOL CInf::GetAddRegBinaryValue(const char* pszSection, const char* pszSubKey, c
                                 DWORD cbData)
 {
     KDeviceApi* pApi = GetDeviceApi();
+    BOOL bRead = FALSE;
     for (const std::string& csAddReg : DirectiveValues(pszSection ? pszSection : "", "AddReg"))
     {
-        INFCONTEXT context;
-        for (BOOL bLine = FirstLine(csAddReg, context); bLine; bLine = pApi->KSetupFindNextLine(&context, &context))
-        {
-            std::string csKey;
-            std::string csName;
-            if (ReadField(context, 2, csKey) && EqualsNoCase(csKey, pszSubKey ? pszSubKey : "") &&
-                ReadField(context, 3, csName) && EqualsNoCase(csName, pszValueName ? pszValueName : ""))
-                return pApi->KSetupGetBinaryField(&context, 5, pData, cbData, nullptr);
-        }
+        if (ForEachLine(csAddReg,
+                        [&](INFCONTEXT& context)
+                        {
+                            std::string csKey;
+                            std::string csName;
+                            if (!ReadField(context, 2, csKey) || !EqualsNoCase(csKey, pszSubKey ? pszSubKey : "") ||
+                                !ReadField(context, 3, csName) ||
+                                !EqualsNoCase(csName, pszValueName ? pszValueName : ""))
+                                return false;
+                            bRead = pApi->KSetupGetBinaryField(&context, 5, pData, cbData, nullptr);
+                            return true;
+                        }))
+            return bRead;
     }
     return FALSE;
 }
@@ -382,24 +387,23 @@ BOOL CInf::IsNvlsINF()
 BOOL CInf::GetINIVistaWaveRTRegData(const char* pszSection, CVistaWaveRTRegList& list)
 {
     CTraceScope trace("CInf::GetINIVistaWaveRTRegData");
-    KDeviceApi* pApi = GetDeviceApi();
     size_t nBefore = list.size();
-    INFCONTEXT context;
-    for (BOOL bLine = pszSection && FirstLine(pszSection, context); bLine;
-         bLine = pApi->KSetupFindNextLine(&context, &context))
-    {
-        VISTA_WAVERT_REG_INFO info;
-        std::string* fields[] = {&info.kFlag, &info.kValue, &info.kValueType, &info.kValueData};
-        for (DWORD i = 0; i < 4; ++i)
-        {
-            if (!ReadField(context, i + 1, *fields[i]) || Trim(*fields[i]).empty())
-                *fields[i] = EMPTY_FIELD;
-            else
-                *fields[i] = Trim(*fields[i]);
-        }
-        TraceLine("kFlag = %s, kValue = %s, kValueType = %s, kValueData = %s\n", info.kFlag.c_str(),
-                  info.kValue.c_str(), info.kValueType.c_str(), info.kValueData.c_str());
-        AddBounded(list, info);
-    }
+    ForEachLine(pszSection ? pszSection : "",
+                [&](INFCONTEXT& context)
+                {
+                    VISTA_WAVERT_REG_INFO info;
+                    std::string* fields[] = {&info.kFlag, &info.kValue, &info.kValueType, &info.kValueData};
+                    for (DWORD i = 0; i < 4; ++i)
+                    {
+                        if (!ReadField(context, i + 1, *fields[i]) || Trim(*fields[i]).empty())
+                            *fields[i] = EMPTY_FIELD;
+                        else
+                            *fields[i] = Trim(*fields[i]);
+                    }
+                    TraceLine("kFlag = %s, kValue = %s, kValueType = %s, kValueData = %s\n", info.kFlag.c_str(),
+                              info.kValue.c_str(), info.kValueType.c_str(), info.kValueData.c_str());
+                    AddBounded(list, info);
+                    return false;
+                });
     return trace.Return(list.size() > nBefore);
 }

@@ -15,7 +15,7 @@ namespace
 typedef DWORD(WINAPI* PFN_DRIVERPACKAGEINSTALLA)(LPCSTR, DWORD, PVOID, BOOL*);
 typedef DWORD(WINAPI* PFN_DRIVERPACKAGEPREINSTALLA)(LPCSTR, DWORD);
 
-const char* const kSystemLibrary = "DIFXAPI.DLL";
+const char* const SYSTEM_LIBRARY = "DIFXAPI.DLL";
 
 void Pause(const char* pszEventName, DWORD dwMs)
 {
@@ -43,7 +43,7 @@ BOOL ReenumerateRoot()
 
 } // namespace
 
-CDIFxInstall::CDIFxInstall() : m_csDIFxFileName(kSystemLibrary) {}
+CDIFxInstall::CDIFxInstall() : m_csDIFxFileName(SYSTEM_LIBRARY) {}
 
 void CDIFxInstall::Initialize(const std::string& csEncodedDIFxFileName)
 {
@@ -68,7 +68,7 @@ BOOL CDIFxInstall::IsDifxCase(char* pszPath)
     {
         char szWindows[MAX_PATH] = {0};
         GetWindowsDirectoryA(szWindows, MAX_PATH);
-        const std::string csSystem = std::string(szWindows) + "\\SYSTEM32\\" + kSystemLibrary;
+        const std::string csSystem = std::string(szWindows) + "\\SYSTEM32\\" + SYSTEM_LIBRARY;
         TraceLine("szSystemDifxPath = %s\n", csSystem.c_str());
         std::string csFound;
         if (CFileUtility::IsFile(csSystem))
@@ -113,13 +113,13 @@ BOOL CDIFxInstall::CallLibrary(const char* pszExport, const char* pszEnumFileNam
         {
             BOOL bReboot = FALSE;
             dwResult = reinterpret_cast<PFN_DRIVERPACKAGEINSTALLA>(reinterpret_cast<void (*)()>(pfn))(
-                pszEnumFileName, kPackageFlags, nullptr, &bReboot);
+                pszEnumFileName, PACKAGE_FLAGS, nullptr, &bReboot);
             if (dwResult == 0 && pbRebootRequired)
                 *pbRebootRequired = bReboot;
         }
         else
             dwResult = reinterpret_cast<PFN_DRIVERPACKAGEPREINSTALLA>(reinterpret_cast<void (*)()>(pfn))(
-                pszEnumFileName, kPackageFlags);
+                pszEnumFileName, PACKAGE_FLAGS);
         if (dwResult != 0)
         {
             std::string csErrorCode;
@@ -151,9 +151,9 @@ BOOL CDIFxInstall::PreInstallViaDifxApi(const char* pszEnumFileName, BOOL bDoSys
     if (bRetVal && bDoSystemEnum)
     {
         BOOL bPending = FALSE;
-        for (DWORD dwPoll = 0; dwPoll < kPreinstallPolls && !bPending; ++dwPoll)
+        for (DWORD dwPoll = 0; dwPoll < PREINSTALL_POLLS && !bPending; ++dwPoll)
         {
-            Pause(nullptr, kQuietPollMs);
+            Pause(nullptr, QUIET_POLL_MS);
             bPending = InstallEventsPending();
         }
         // Plug and Play did not pick the package up by itself: make it look.
@@ -171,8 +171,8 @@ void CDIFxInstall::WaitForQuietPnP()
     DWORD dwWaited = 0;
     for (;;)
     {
-        Pause("InstallHDAudioBusQFEWait", kQuietPollMs);
-        dwWaited += kQuietPollMs;
+        Pause("InstallHDAudioBusQFEWait", QUIET_POLL_MS);
+        dwWaited += QUIET_POLL_MS;
         if (InstallEventsPending())
             bQuiet = FALSE;
         else if (!bQuiet)
@@ -182,8 +182,8 @@ void CDIFxInstall::WaitForQuietPnP()
         }
         else
         {
-            dwQuietTime += kQuietPollMs;
-            if (dwQuietTime > kQuietLimitMs)
+            dwQuietTime += QUIET_POLL_MS;
+            if (dwQuietTime > QUIET_LIMIT_MS)
                 return;
         }
         // A manager that never goes quiet must not hold the install for ever.

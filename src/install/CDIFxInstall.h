@@ -25,12 +25,12 @@ public:
     const std::string& GetDIFxFileName() const { return m_csDIFxFileName; }
 
     // Flags of both calls: DRIVER_PACKAGE_FORCE | DRIVER_PACKAGE_LEGACY_MODE.
-    static constexpr DWORD kPackageFlags = 0x14;
-    static constexpr DWORD kQuietPollMs = 1000;
-    static constexpr DWORD kQuietLimitMs = 2000;
+    static constexpr DWORD PACKAGE_FLAGS = 0x14;
+    static constexpr DWORD QUIET_POLL_MS = 1000;
+    static constexpr DWORD QUIET_LIMIT_MS = 2000;
     // The quiet wait gives up after the install time limit, by default that of the setup parameters.
-    static constexpr DWORD kDefaultWaitLimitMs = 180000;
-    static constexpr DWORD kPreinstallPolls = 3;
+    static constexpr DWORD DEFAULT_WAIT_LIMIT_MS = 180000;
+    static constexpr DWORD PREINSTALL_POLLS = 3;
 
 private:
     // Calls one export of the library; FALSE when the library or export is missing or the call failed.
@@ -38,5 +38,5 @@ private:
     void WaitForQuietPnP();
 
     std::string m_csDIFxFileName;
-    DWORD m_dwWaitLimit = kDefaultWaitLimitMs;
+    DWORD m_dwWaitLimit = DEFAULT_WAIT_LIMIT_MS;
 };

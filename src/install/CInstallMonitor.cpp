@@ -13,7 +13,7 @@ namespace
 {
 
 // Plug and Play's answer while install events are pending.
-const DWORD kEventsPending = WAIT_TIMEOUT;
+const DWORD EVENTS_PENDING = WAIT_TIMEOUT;
 
 // A pause is a timed wait on an event nobody signals, so that the machine's clock sees it.
 void Pause(const char* pszEventName, DWORD dwMs)
@@ -25,8 +25,8 @@ void Pause(const char* pszEventName, DWORD dwMs)
         Sleep(dwMs);
 }
 
-const char* const kStartEvent = "DVXPNPManagerWaitToStart";
-const char* const kWaitEvent = "DVXWaitForInstallCompletion";
+const char* const START_EVENT = "DVXPNPManagerWaitToStart";
+const char* const WAIT_EVENT = "DVXWaitForInstallCompletion";
 
 } // namespace
 
@@ -98,10 +98,10 @@ DWORD CInstallMonitor::CheckRegistryForInstallation()
 
 BOOL CInstallMonitor::WaitForPnPManagerToStart()
 {
-    for (DWORD dwPoll = 0; dwPoll < kStartupPolls; ++dwPoll)
+    for (DWORD dwPoll = 0; dwPoll < STARTUP_POLLS; ++dwPoll)
     {
-        Pause(kStartEvent, kStartupPauseMs);
-        if (KDeviceApi* pApi = GetDeviceApi(); pApi && pApi->KCMP_WaitNoPendingInstallEvents(0) == kEventsPending)
+        Pause(START_EVENT, STARTUP_PAUSE_MS);
+        if (KDeviceApi* pApi = GetDeviceApi(); pApi && pApi->KCMP_WaitNoPendingInstallEvents(0) == EVENTS_PENDING)
         {
             TraceLine("PNP Manager Started\n");
             return TRUE;
@@ -137,20 +137,20 @@ BOOL CInstallMonitor::WaitForInstallCompletion(const CDeviceDataList* pkDeviceDa
     DWORD dwIdleTime = 0;
     for (;;)
     {
-        Pause(kWaitEvent, kPollMs);
+        Pause(WAIT_EVENT, POLL_MS);
         const DWORD dwInstalled = CheckRegistryForInstallation();
         if (dwInstalled == dwUnique || dwInstalled == dwCount || dwInstalled >= m_dwUserDefineEnumDeviceToInstall)
         {
             TraceLine("Install Completed : All Device Installed\n");
-            Pause(kWaitEvent, kFinalPauseMs);
+            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
             bRetVal = TRUE;
             break;
         }
-        dwElapsed += kPollMs;
+        dwElapsed += POLL_MS;
         if (dwElapsed > m_dwTimeLimit)
         {
             TraceLine("Install Completed : Time out\n");
-            Pause(kWaitEvent, kFinalPauseMs);
+            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
             break;
         }
         if (!m_bIsNT)
@@ -164,8 +164,8 @@ BOOL CInstallMonitor::WaitForInstallCompletion(const CDeviceDataList* pkDeviceDa
         }
         else
         {
-            dwIdleTime += kPollMs;
-            if (dwIdleTime > kIdleLimitMs)
+            dwIdleTime += POLL_MS;
+            if (dwIdleTime > IDLE_LIMIT_MS)
             {
                 TraceLine("Install Completed : No PNP Manager activity\n");
                 bRetVal = TRUE;
@@ -187,16 +187,16 @@ BOOL CInstallMonitor::WaitForInstallCompletionAfterNoEnumReboot(const CDeviceDat
     BOOL bRetVal = FALSE;
     for (;;)
     {
-        Pause(kWaitEvent, kAfterRebootPollMs);
+        Pause(WAIT_EVENT, AFTER_REBOOT_POLL_MS);
         if (CheckRegistryForInstallation() != 0)
         {
             TraceLine("Install Completed : All Device Installed\n");
-            Pause(kWaitEvent, kFinalPauseMs);
+            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
             bRetVal = TRUE;
             break;
         }
-        dwElapsed += kAfterRebootPollMs;
-        if (dwElapsed > kAfterRebootLimitMs)
+        dwElapsed += AFTER_REBOOT_POLL_MS;
+        if (dwElapsed > AFTER_REBOOT_LIMIT_MS)
         {
             TraceLine("Install Completed : Time Out\n");
             break;
@@ -212,8 +212,8 @@ BOOL CInstallMonitor::WaitForInstallCompletionAfterNoEnumReboot(const CDeviceDat
         }
         else
         {
-            dwIdleTime += kAfterRebootPollMs;
-            if (dwIdleTime > kIdleLimitMs)
+            dwIdleTime += AFTER_REBOOT_POLL_MS;
+            if (dwIdleTime > IDLE_LIMIT_MS)
             {
                 TraceLine("Install Completed : No PNP Manager activity\n");
                 break;

@@ -19,13 +19,13 @@ public:
     DWORD GetNumOfUniqueDeviceDescToBeInstalled();
 
     // Polling periods and limits, in milliseconds.
-    static constexpr DWORD kStartupPauseMs = 3000;
-    static constexpr DWORD kStartupPolls = 5;
-    static constexpr DWORD kPollMs = 2100;
-    static constexpr DWORD kFinalPauseMs = 3000;
-    static constexpr DWORD kIdleLimitMs = 10000;
-    static constexpr DWORD kAfterRebootPollMs = 4100;
-    static constexpr DWORD kAfterRebootLimitMs = 200000;
+    static constexpr DWORD STARTUP_PAUSE_MS = 3000;
+    static constexpr DWORD STARTUP_POLLS = 5;
+    static constexpr DWORD POLL_MS = 2100;
+    static constexpr DWORD FINAL_PAUSE_MS = 3000;
+    static constexpr DWORD IDLE_LIMIT_MS = 10000;
+    static constexpr DWORD AFTER_REBOOT_POLL_MS = 4100;
+    static constexpr DWORD AFTER_REBOOT_LIMIT_MS = 200000;
 
 private:
     // Whether Plug and Play reports install events pending (a zero-time-out poll).

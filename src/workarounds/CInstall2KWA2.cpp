@@ -15,8 +15,8 @@ typedef BOOL(WINAPI* PFN_ENUMPROCESSMODULES)(HANDLE, HMODULE*, DWORD, DWORD*);
 typedef DWORD(WINAPI* PFN_GETMODULEBASENAMEA)(HANDLE, HMODULE, LPSTR, DWORD);
 typedef DWORD(WINAPI* PFN_GETMODULEFILENAMEEXA)(HANDLE, HMODULE, LPSTR, DWORD);
 
-const DWORD kMaxProcesses = 1024;
-const DWORD kMaxModules = 1024;
+const DWORD MAX_PROCESSES = 1024;
+const DWORD MAX_MODULES = 1024;
 
 template <typename T>
 T Bind(HMODULE hModule, const char* pszName)
@@ -57,17 +57,17 @@ int CInstall2KWA2::IsNewDeviceInstallerRunning(HMODULE hPsapi)
     PFN_GETMODULEFILENAMEEXA pGetModuleFileNameEx = Bind<PFN_GETMODULEFILENAMEEXA>(hPsapi, "GetModuleFileNameExA");
     if (!pEnumProcesses || !pEnumProcessModules || !pGetModuleBaseName || !pGetModuleFileNameEx)
         return -1;
-    DWORD adwProcesses[kMaxProcesses] = {0};
+    DWORD adwProcesses[MAX_PROCESSES] = {0};
     DWORD cbNeeded = 0;
     if (!pEnumProcesses(adwProcesses, sizeof(adwProcesses), &cbNeeded))
         return -1;
-    const DWORD dwCount = std::min<DWORD>(cbNeeded / sizeof(DWORD), kMaxProcesses);
+    const DWORD dwCount = std::min<DWORD>(cbNeeded / sizeof(DWORD), MAX_PROCESSES);
     for (DWORD i = 0; i < dwCount; ++i)
     {
         CScopedKernelHandle hProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, adwProcesses[i]));
         if (!hProcess)
             continue;
-        HMODULE ahModules[kMaxModules] = {};
+        HMODULE ahModules[MAX_MODULES] = {};
         DWORD cbModules = 0;
         BOOL bFound = FALSE;
         if (pEnumProcessModules(hProcess.Get(), ahModules, sizeof(ahModules), &cbModules) &&
@@ -77,7 +77,7 @@ int CInstall2KWA2::IsNewDeviceInstallerRunning(HMODULE hPsapi)
             if (pGetModuleBaseName(hProcess.Get(), ahModules[0], szName, MAX_PATH) &&
                 std::string(szName) == "rundll32.exe")
             {
-                const DWORD dwModules = std::min<DWORD>(cbModules / sizeof(HMODULE), kMaxModules);
+                const DWORD dwModules = std::min<DWORD>(cbModules / sizeof(HMODULE), MAX_MODULES);
                 for (DWORD m = 0; m < dwModules && !bFound; ++m)
                 {
                     char szPath[MAX_PATH] = {0};
@@ -108,11 +108,11 @@ void CInstall2KWA2::WaitForPreviousPNPManagerEventToFinish()
         const int nRunning = IsNewDeviceInstallerRunning(hPsapi.Get());
         if (nRunning < 0)
             break;
-        Sleep(kPollMs);
+        Sleep(POLL_MS);
         if (!nRunning)
             break;
-        dwWaited += kPollMs;
-        if (dwWaited >= kWaitLimitMs)
+        dwWaited += POLL_MS;
+        if (dwWaited >= WAIT_LIMIT_MS)
         {
             TraceLine("FAILED : PNP Manager Event still running after %u ms\n", static_cast<unsigned>(dwWaited));
             break;

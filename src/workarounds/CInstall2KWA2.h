@@ -11,9 +11,9 @@ public:
     void DoBubbleTipWA();
     void WaitForPreviousPNPManagerEventToFinish();
 
-    static constexpr DWORD kPollMs = 1000;
+    static constexpr DWORD POLL_MS = 1000;
     // The wait for the new-device installer gives up after this long.
-    static constexpr DWORD kWaitLimitMs = 300000;
+    static constexpr DWORD WAIT_LIMIT_MS = 300000;
 
 private:
     // Whether a rundll32.exe with NEWDEV.DLL loaded is running; -1 when the process list cannot be read.

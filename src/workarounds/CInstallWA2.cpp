@@ -11,8 +11,8 @@
 namespace
 {
 
-const char* const kFallbackTitle = "Found New Hardware Wizard";
-const UINT kTitleStringId = 2040;
+const char* const FALLBACK_TITLE = "Found New Hardware Wizard";
+const UINT TITLE_STRING_ID = 2040;
 
 std::string Upper(std::string csText)
 {
@@ -40,7 +40,7 @@ CInstallWA2::~CInstallWA2()
 void CInstallWA2::GetPNPWindowTitle(std::string& csTitle)
 {
     CTraceScope trace("CInstallWA2::GetPNPWindowTitle");
-    csTitle = LoadModuleString("NEWDEV.DLL", kTitleStringId, kFallbackTitle);
+    csTitle = LoadModuleString("NEWDEV.DLL", TITLE_STRING_ID, FALLBACK_TITLE);
     const size_t nDash = csTitle.find('-');
     if (nDash != std::string::npos)
         csTitle = Trim(csTitle.substr(0, nDash));
@@ -87,8 +87,8 @@ BOOL CInstallWA2::CloseIfWizard(HWND hWnd, BOOL& bStop)
     if (bTerminated)
     {
         HWND hFocus = GetFocus();
-        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneLimitMs))
-            TraceLine("FAILED : PNP Window still there after %u ms\n", static_cast<unsigned>(kWindowGoneLimitMs));
+        if (!WaitForWindowToGo(hWnd, hFocus, WINDOW_GONE_LIMIT_MS))
+            TraceLine("FAILED : PNP Window still there after %u ms\n", static_cast<unsigned>(WINDOW_GONE_LIMIT_MS));
     }
     return bTerminated;
 }
@@ -121,9 +121,9 @@ DWORD WINAPI CInstallWA2::WatcherThread(LPVOID pParam)
     {
         pThis->ExamineAllWindows();
         if (hWait)
-            WaitForSingleObject(hWait.Get(), kWatchPeriodMs);
+            WaitForSingleObject(hWait.Get(), WATCH_PERIOD_MS);
         else
-            Sleep(kWatchPeriodMs);
+            Sleep(WATCH_PERIOD_MS);
     }
     pThis->m_bThreadFinished.store(1);
     return 0;
@@ -154,6 +154,6 @@ void CInstallWA2::EndClosePNPWindowThread()
         return;
     m_bRunThread.store(0);
     while (!m_bThreadFinished.load())
-        Sleep(kStopPollMs);
+        Sleep(STOP_POLL_MS);
     m_hThread.Reset();
 }

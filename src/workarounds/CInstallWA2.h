@@ -27,9 +27,9 @@ public:
     BOOL WindowWasClosed() const { return m_bWindowClosed.load() != 0; }
 
     // How long to wait for a terminated wizard's window to go before giving up on it.
-    static constexpr DWORD kWindowGoneLimitMs = 5000;
-    static constexpr DWORD kWatchPeriodMs = 50;
-    static constexpr DWORD kStopPollMs = 200;
+    static constexpr DWORD WINDOW_GONE_LIMIT_MS = 5000;
+    static constexpr DWORD WATCH_PERIOD_MS = 50;
+    static constexpr DWORD STOP_POLL_MS = 200;
 
 private:
     static BOOL CALLBACK ExamineWindow(HWND hWnd, LPARAM lParam);

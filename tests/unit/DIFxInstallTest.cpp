@@ -94,7 +94,7 @@ TEST_F(DIFxInstallTest, ThePreinstallSetsPlugAndPlayGoingWhenItDoesNotStartByIts
     const DWORD dwStart = GetTickCount();
     ASSERT_TRUE(difx.PreInstallViaDifxApi("C:\\TEST\\MODEM.INF", TRUE, &bReboot));
     // Three quiet polls a second apart, then the re-enumeration.
-    EXPECT_EQ(3 * CDIFxInstall::kQuietPollMs, GetTickCount() - dwStart);
+    EXPECT_EQ(3 * CDIFxInstall::QUIET_POLL_MS, GetTickCount() - dwStart);
     EXPECT_EQ(0u, GetDeviceApi()->KCMP_WaitNoPendingInstallEvents(INFINITE));
     EXPECT_TRUE(ModemHasDriver());
     EXPECT_NE(std::string::npos, Log().find("CDIFxInstall :: PreInstallViaDifxApi : bRetVal = 1\r\n"));
@@ -106,8 +106,8 @@ TEST_F(DIFxInstallTest, TheInstallWithoutAnEnumeratedDeviceWaitsForFourQuietPoll
     BOOL bReboot = TRUE;
     const DWORD dwStart = GetTickCount();
     ASSERT_TRUE(difx.InstallViaDifxApiWithDeviceNotEnumerated("C:\\TEST\\MODEM.INF", &bReboot));
-    EXPECT_GE(GetTickCount() - dwStart, 4 * CDIFxInstall::kQuietPollMs);
-    EXPECT_LT(GetTickCount() - dwStart, 5 * CDIFxInstall::kQuietPollMs);
+    EXPECT_GE(GetTickCount() - dwStart, 4 * CDIFxInstall::QUIET_POLL_MS);
+    EXPECT_LT(GetTickCount() - dwStart, 5 * CDIFxInstall::QUIET_POLL_MS);
     EXPECT_FALSE(bReboot);
     EXPECT_TRUE(ModemHasDriver());
 }

@@ -72,7 +72,7 @@ TEST_F(InstallMonitorTest, TwoRecordsWithOneDescriptionEndTheWaitAtTheFirstPoll)
     list.AddTail(Record(kPciModemID, "Sample Modem"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("dwNumOfUniqueDeviceDescToBeInstalled = 1\r\n"));
     EXPECT_NE(std::string::npos, log.find("Found Parent DevNode = " + std::string(kCodecID) + "\r\n"));
@@ -91,7 +91,7 @@ TEST_F(InstallMonitorTest, AnExpectedCountOfOneEndsWithTheFirstInstalledRecord)
     list.AddTail(Record("USB\\VID_F0E1&PID_3A01", "E"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 1, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
 }
 
 TEST_F(InstallMonitorTest, TheOldWayStartupWaitGivesUpAfterFivePausesWhenNothingIsPending)
@@ -100,7 +100,7 @@ TEST_F(InstallMonitorTest, TheOldWayStartupWaitGivesUpAfterFivePausesWhenNothing
     list.AddTail(Record(kHdaModemID, "A"));
     DWORD dwTook = 0;
     EXPECT_FALSE(Wait(list, 180000, 239, TRUE, dwTook));
-    EXPECT_EQ(5 * CInstallMonitor::kStartupPauseMs, dwTook);
+    EXPECT_EQ(5 * CInstallMonitor::STARTUP_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_EQ(std::string::npos, log.find("PNP Manager Started"));
     // It stops before counting anything.
@@ -115,7 +115,7 @@ TEST_F(InstallMonitorTest, ATimeLimitOfZeroEndsAtTheFirstPollThatFindsDevicesMis
     list.AddTail(Record(kCodecID, "B"));
     DWORD dwTook = 0;
     EXPECT_FALSE(Wait(list, 0, 239, FALSE, dwTook));
-    EXPECT_EQ(CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     EXPECT_NE(std::string::npos, Log().find("Install Completed : Time out\r\n"));
 }
 
@@ -125,7 +125,7 @@ TEST_F(InstallMonitorTest, AnIdleManagerEndsTheWaitAfterSixQuietPolls)
     list.AddTail(Record(kHdaModemID, "A"));
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, FALSE, dwTook));
-    EXPECT_EQ(6 * CInstallMonitor::kPollMs, dwTook);
+    EXPECT_EQ(6 * CInstallMonitor::POLL_MS, dwTook);
     EXPECT_NE(std::string::npos, Log().find("Install Completed : No PNP Manager activity\r\n"));
 }
 
@@ -151,7 +151,8 @@ TEST_F(InstallMonitorTest, AfterTheOldWayInstallTheWaitFollowsPlugAndPlayUntilTh
     DWORD dwTook = 0;
     EXPECT_TRUE(Wait(list, 180000, 239, TRUE, dwTook));
     // One start-up pause sees the work pending; polls every 2.1 s find the driver once it is in, at 20 s.
-    EXPECT_EQ(CInstallMonitor::kStartupPauseMs + 9 * CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(CInstallMonitor::STARTUP_PAUSE_MS + 9 * CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS,
+              dwTook);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("PNP Manager Started\r\n"));
     EXPECT_NE(std::string::npos, log.find("Install Completed : All Device Installed\r\n"));
@@ -164,7 +165,7 @@ TEST_F(InstallMonitorTest, AfterANoEnumRebootAnIdleManagerEndsTheWaitWithFalse)
     CInstallMonitor monitor;
     const DWORD dwStart = GetTickCount();
     EXPECT_FALSE(monitor.WaitForInstallCompletionAfterNoEnumReboot(&list));
-    EXPECT_EQ(4 * CInstallMonitor::kAfterRebootPollMs, GetTickCount() - dwStart);
+    EXPECT_EQ(4 * CInstallMonitor::AFTER_REBOOT_POLL_MS, GetTickCount() - dwStart);
     const std::string log = Log();
     EXPECT_NE(std::string::npos, log.find("Install Completed : No PNP Manager activity\r\n"));
     EXPECT_NE(std::string::npos, log.find("WaitForInstallCompletionAfterNoEnumReboot : bRetVal = 0\r\n"));
@@ -183,7 +184,7 @@ TEST_F(InstallMonitor9xTest, Windows9xHasNoActivityPollsOnlyTheCountAndTheTimeLi
     DWORD dwTook = 0;
     // On the NT family an idle manager would end this after six polls; here only the limit does.
     EXPECT_FALSE(Wait(list, 20000, 239, TRUE, dwTook));
-    EXPECT_EQ(10 * CInstallMonitor::kPollMs + CInstallMonitor::kFinalPauseMs, dwTook);
+    EXPECT_EQ(10 * CInstallMonitor::POLL_MS + CInstallMonitor::FINAL_PAUSE_MS, dwTook);
     const std::string log = Log();
     EXPECT_EQ(std::string::npos, log.find("No PNP Manager activity"));
     EXPECT_EQ(std::string::npos, log.find("PNP Manager Started"));

@@ -110,7 +110,7 @@ TEST_F(InstallWA2Test, TheBubbleTipAidClosesTheWizardThenWaitsOneSecond)
     aid.DoBubbleTipWA();
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard - Modem Device"));
     // The wizard's rundll32 is gone: nothing to wait for but the one pause.
-    EXPECT_EQ(CInstall2KWA2::kPollMs, GetTickCount() - dwStart);
+    EXPECT_EQ(CInstall2KWA2::POLL_MS, GetTickCount() - dwStart);
     EXPECT_EQ(std::string::npos, Log().find("Waiting for PNP Manager Event to complete"));
 }
 

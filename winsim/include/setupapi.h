@@ -316,6 +316,12 @@ typedef struct _FILEPATHS_A
 #ifndef WINSETUPAPI
 #define WINSETUPAPI extern "C"
 #endif
+// SetupPromptReboot results.
+#define SPFILEQ_FILE_IN_USE 0x00000001
+#define SPFILEQ_REBOOT_RECOMMENDED 0x00000002
+#define SPFILEQ_REBOOT_IN_PROGRESS 0x00000004
+WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);
+
 WINSETUPAPI HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine);
 WINSETUPAPI VOID WINAPI SetupCloseInfFile(HINF InfHandle);
 WINSETUPAPI BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context);
@@ -334,6 +340,14 @@ WINSETUPAPI BOOL WINAPI SetupGetTargetPathA(HINF InfHandle, PINFCONTEXT InfConte
 WINSETUPAPI BOOL WINAPI SetupGetSourceFileLocationA(HINF InfHandle, PINFCONTEXT InfContext, PCSTR FileName,
                                                     PUINT SourceId, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                                     PDWORD RequiredSize);
+// What SetupGetSourceInfoA reads of a [SourceDisksNames] line.
+#define SRCINFO_PATH 1
+#define SRCINFO_TAGFILE 2
+#define SRCINFO_DESCRIPTION 3
+#define SRCINFO_FLAGS 4
+#define SRCINFO_TAGFILE2 5
+WINSETUPAPI BOOL WINAPI SetupGetSourceInfoA(HINF InfHandle, UINT SourceId, UINT InfoDesired, PSTR ReturnBuffer,
+                                            DWORD ReturnBufferSize, PDWORD RequiredSize);
 WINSETUPAPI PVOID WINAPI SetupInitDefaultQueueCallback(HWND OwnerWindow);
 WINSETUPAPI VOID WINAPI SetupTermDefaultQueueCallback(PVOID Context);
 WINSETUPAPI UINT WINAPI SetupDefaultQueueCallbackA(PVOID Context, UINT Notification, UINT_PTR Param1, UINT_PTR Param2);

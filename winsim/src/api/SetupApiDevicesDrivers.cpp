@@ -4,8 +4,7 @@
 // the device's class; compatible drivers: those matching its hardware or compatible IDs, best first),
 // SetupDiEnumDriverInfoA, SetupDiSetSelectedDriverA, and the class installer's DIF_INSTALLDEVICE, which
 // publishes the INF and installs the selected driver on the registered device (pnp/DriverInstaller.h).
-// SetupDiDeleteDevRegKey deletes a device's driver or hardware key; SetupPromptReboot asks the user with a
-// message box that takes the machine's scripted answer.
+// SetupDiDeleteDevRegKey deletes a device's driver or hardware key.
 #include <strings.h>
 
 #include <cstddef>
@@ -349,23 +348,4 @@ BOOL WINAPI SetupDiDeleteDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA Devi
     }
     SetLastError(NO_ERROR);
     return TRUE;
-}
-
-INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly)
-{
-    WINSIM_FAULT_POINT_ATTACHED(rt, -1);
-    (void)FileQueue;
-    if (ScanOnly)
-    {
-        SetLastError(NO_ERROR);
-        return SPFILEQ_REBOOT_RECOMMENDED;
-    }
-    // The platform's own question; the machine's scripted answer decides.
-    const int answer = MessageBoxA(Owner,
-                                   "You must restart your computer before the new settings will take effect.\n\n"
-                                   "Do you want to restart your computer now?",
-                                   "System Settings Change", MB_YESNO | MB_ICONQUESTION);
-    Journal::Record("setupapi", "reboot-prompt", answer == IDYES ? "yes" : "no");
-    SetLastError(NO_ERROR);
-    return answer == IDYES ? SPFILEQ_REBOOT_RECOMMENDED | SPFILEQ_REBOOT_IN_PROGRESS : SPFILEQ_REBOOT_RECOMMENDED;
 }

@@ -11,6 +11,7 @@
 #include "faults/FaultPoint.h"
 #include "files/PathArgument.h"
 #include "resources/CodePage.h"
+#include "setupapi/DirIdTable.h"
 #include "setupapi/InfAccess.h"
 #include "setupapi/InfReader.h"
 #include "windows.h"
@@ -121,6 +122,9 @@ HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PU
     file->folder = file->path.substr(0, file->path.rfind('\\'));
     if (file->folder.size() == 2)
         file->folder += '\\';
+    file->model.SetDirIdResolver(
+        [identity = rt->Identity(), source = file->folder](long dirId, std::string& folder)
+        { return DirIdTable::Folder(identity, static_cast<uint32_t>(dirId), source, folder); });
     SetLastError(NO_ERROR);
     return InfHandles::Add(std::move(file));
 }

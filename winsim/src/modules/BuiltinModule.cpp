@@ -11,14 +11,10 @@ BuiltinModule::BuiltinModule(std::string fileName, uintptr_t base, bool loadedAt
 {
 }
 
-const BuiltinExport* BuiltinModule::Find(const std::string& name) const
+const BuiltinExport* BuiltinModule::Find(std::string_view name) const
 {
-    for (const BuiltinExport& entry : m_exports)
-    {
-        if (entry.name == name)
-            return &entry;
-    }
-    return nullptr;
+    auto found = m_byName.find(name);
+    return found == m_byName.end() ? nullptr : &m_exports[found->second];
 }
 
 const BuiltinExport* BuiltinModule::Find(uint16_t ordinal) const

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace winsim
@@ -40,6 +42,7 @@ public:
     template <typename Function>
     void Export(const char* name, Function* proc, uint16_t ordinal = 0)
     {
+        m_byName.emplace(name, m_exports.size());
         m_exports.push_back({name, ordinal, reinterpret_cast<ExportProc>(proc)});
     }
 
@@ -55,8 +58,9 @@ public:
     const std::vector<BuiltinExport>& Exports() const { return m_exports; }
     const std::vector<BuiltinString>& Strings() const { return m_strings; }
 
-    // Export names are compared with regard to case, as GetProcAddress does.
-    const BuiltinExport* Find(const std::string& name) const;
+    // Export names are compared with regard to case, as GetProcAddress does. Programs that bind by name
+    // look the same functions up again and again: a hash lookup, without a copy of the name.
+    const BuiltinExport* Find(std::string_view name) const;
     const BuiltinExport* Find(uint16_t ordinal) const;
 
 private:
@@ -65,6 +69,12 @@ private:
     uintptr_t m_base;
     bool m_loadedAtStart;
     std::vector<BuiltinExport> m_exports;
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> m_byName;
     std::vector<BuiltinString> m_strings;
 };
 

@@ -1,6 +1,8 @@
 #include "DirIdTable.h"
 
 #include "core/MachineIdentity.h"
+#include "windows.h"
+#include "setupapi.h"
 
 namespace winsim
 {
@@ -18,6 +20,17 @@ std::string DirIdTable::Join(const std::string& folder, const std::string& subdi
 
 namespace
 {
+
+// Shell folders are 16384 plus their CSIDL number.
+constexpr uint32_t kShellDirIdBase = 0x4000;
+constexpr uint32_t kCsidlCommonStartMenu = 0x16;
+constexpr uint32_t kCsidlCommonPrograms = 0x17;
+constexpr uint32_t kCsidlCommonDesktop = 0x19;
+constexpr uint32_t kCsidlCommonAppData = 0x23;
+constexpr uint32_t kCsidlWindows = 0x24;
+constexpr uint32_t kCsidlSystem = 0x25;
+constexpr uint32_t kCsidlProgramFiles = 0x26;
+constexpr uint32_t kCsidlProgramFilesCommon = 0x2b;
 
 // The user's profile folder: the machine names the user's temporary folder, which lies inside it.
 std::string UserProfile(const MachineIdentity& identity)
@@ -39,84 +52,81 @@ bool DirIdTable::Folder(const MachineIdentity& identity, uint32_t dirId, const s
     const std::string& windows = identity.windowsDir;
     const std::string& system = identity.systemDir;
     const std::string drive = windows.substr(0, 2); // "C:"
+    const std::string allUsers = drive + "\\Documents and Settings\\All Users";
     switch (dirId)
     {
-    case 1:
+    case DIRID_NULL:
+    case DIRID_ABSOLUTE_16BIT:
+    case static_cast<uint32_t>(DIRID_ABSOLUTE):
+        // An absolute path follows: the id itself stands for nothing.
+        folder.clear();
+        return true;
+    case DIRID_SRCPATH:
         folder = srcPath;
         return true;
-    case 10:
+    case DIRID_WINDOWS:
+    case DIRID_SHARED:
+    case kShellDirIdBase + kCsidlWindows:
         folder = windows;
         return true;
-    case 11:
+    case DIRID_SYSTEM:
+    case kShellDirIdBase + kCsidlSystem:
         folder = system;
         return true;
-    case 12:
+    case DIRID_DRIVERS:
         folder = system + "\\drivers";
         return true;
-    case 17:
+    case DIRID_INF:
         folder = windows + "\\inf";
         return true;
-    case 18:
+    case DIRID_HELP:
         folder = windows + "\\help";
         return true;
-    case 20:
+    case DIRID_FONTS:
         folder = windows + "\\Fonts";
         return true;
-    case 21:
+    case DIRID_VIEWERS:
         folder = system + "\\viewers";
         return true;
-    case 23:
+    case DIRID_COLOR:
         folder = system + "\\spool\\drivers\\color";
         return true;
-    case 24:
+    case DIRID_APPS:
+    case DIRID_BOOT:
+    case DIRID_LOADER:
         folder = drive;
         return true;
-    case 25:
-        folder = windows;
-        return true;
-    case 30:
-        folder = drive;
-        return true;
-    case 50:
+    case DIRID_SYSTEM16:
         folder = windows + "\\system";
         return true;
-    case 51:
+    case DIRID_SPOOL:
         folder = system + "\\spool";
         return true;
-    case 52:
+    case DIRID_SPOOLDRIVERS:
         folder = system + "\\spool\\drivers\\w32x86";
         return true;
-    case 53:
+    case DIRID_USERPROFILE:
         folder = UserProfile(identity);
         return true;
-    case 54:
-        folder = drive;
-        return true;
-    case 55:
+    case DIRID_PRINTPROCESSOR:
         folder = system + "\\spool\\prtprocs\\w32x86";
         return true;
-    case 16406:
-        folder = drive + "\\Documents and Settings\\All Users\\Start Menu";
+    case kShellDirIdBase + kCsidlCommonStartMenu:
+        folder = allUsers + "\\Start Menu";
         return true;
-    case 16407:
-        folder = drive + "\\Documents and Settings\\All Users\\Start Menu\\Programs";
+    case kShellDirIdBase + kCsidlCommonPrograms:
+        folder = allUsers + "\\Start Menu\\Programs";
         return true;
-    case 16409:
-        folder = drive + "\\Documents and Settings\\All Users\\Desktop";
+    case kShellDirIdBase + kCsidlCommonDesktop:
+        folder = allUsers + "\\Desktop";
         return true;
-    case 16419:
-        folder = drive + "\\Documents and Settings\\All Users\\Application Data";
+    case kShellDirIdBase + kCsidlCommonAppData:
+        folder = allUsers + "\\Application Data";
         return true;
-    case 16420:
-        folder = windows;
-        return true;
-    case 16421:
-        folder = system;
-        return true;
-    case 16422:
+    case kShellDirIdBase + kCsidlProgramFiles:
         folder = identity.programFilesDir;
         return true;
-    case 16427:
+    case kShellDirIdBase + kCsidlProgramFilesCommon:
         folder = identity.programFilesDir + "\\Common Files";
         return true;
     default:

@@ -77,6 +77,8 @@ void InfModel::AddLine(uint32_t section, uint32_t sourceLine, bool hasKey, std::
     line.hasKey = hasKey;
     line.sourceLine = sourceLine;
     line.fieldCount = static_cast<uint32_t>(spans.size()) - 1;
+    const std::string_view name = m_sections[section].name;
+    line.inStrings = NoCaseEqual()(name.substr(0, 7), "Strings") && (name.size() == 7 || name[7] == '.');
     for (const Span& span : spans)
     {
         Field field;
@@ -164,7 +166,7 @@ std::string InfModel::FieldText(const Line& line, uint32_t field) const
 {
     const Field& f = m_fields[line.firstField + field];
     const std::string_view raw = RawField(line, field);
-    return f.substitute ? Substitute(raw) : std::string(raw);
+    return f.substitute ? Substitute(raw, !line.inStrings) : std::string(raw);
 }
 
 std::string_view InfModel::FieldView(const Line& line, uint32_t field, std::string& scratch) const
@@ -173,7 +175,7 @@ std::string_view InfModel::FieldView(const Line& line, uint32_t field, std::stri
     const std::string_view raw = RawField(line, field);
     if (!f.substitute)
         return raw;
-    scratch = Substitute(raw);
+    scratch = Substitute(raw, !line.inStrings);
     return scratch;
 }
 
@@ -183,11 +185,34 @@ const std::string* InfModel::StringValue(std::string_view key) const
     return it == m_strings.end() ? nullptr : &it->second;
 }
 
-std::string InfModel::Substitute(std::string_view text) const
+namespace
+{
+
+// "%12%", "%-1%": a directory id is a whole decimal number.
+bool ParseDirId(std::string_view key, long& dirId)
+{
+    size_t at = key.size() > 1 && key[0] == '-' ? 1 : 0;
+    if (at == key.size() || key.size() - at > 10)
+        return false;
+    long value = 0;
+    for (; at < key.size(); ++at)
+    {
+        if (key[at] < '0' || key[at] > '9')
+            return false;
+        value = value * 10 + (key[at] - '0');
+    }
+    dirId = key[0] == '-' ? -value : value;
+    return true;
+}
+
+} // namespace
+
+std::string InfModel::Substitute(std::string_view text, bool dirIds) const
 {
     std::string out;
     out.reserve(text.size());
     size_t at = 0;
+    long dirId = 0;
     while (at < text.size())
     {
         const size_t open = text.find('%', at);
@@ -209,6 +234,8 @@ std::string InfModel::Substitute(std::string_view text) const
             out += '%';
         else if (const std::string* value = StringValue(key))
             out += *value;
+        else if (std::string folder; dirIds && m_dirIds && ParseDirId(key, dirId) && m_dirIds(dirId, folder))
+            out += folder;
         else
             out.append(text.substr(open, close - open + 1)); // an unknown key is left with its percent signs
         at = close + 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,7 @@ public:
         uint32_t fieldCount = 0; // without the key
         uint32_t sourceLine = 0;
         bool hasKey = false;
+        bool inStrings = false; // a line of [Strings] or [Strings.LLLL]: directory ids stay as written
     };
     struct Section
     {
@@ -57,6 +59,10 @@ public:
     void Finish();
     // Builds the string table from [Strings] and the [Strings.LLLL] of a language, which wins.
     void BuildStrings(uint16_t language);
+    // The folder a directory id (%10%, %12%, %16422%) stands for; false for an id it does not know, which
+    // then stays as written. Without one, no directory id is replaced.
+    typedef std::function<bool(long dirId, std::string& folder)> DirIdResolver;
+    void SetDirIdResolver(DirIdResolver resolver) { m_dirIds = std::move(resolver); }
 
     // Reading.
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
@@ -74,8 +80,8 @@ public:
     std::string FieldText(const Line& line, uint32_t field) const;
     // The same without a copy when there is nothing to replace; scratch holds a replaced text.
     std::string_view FieldView(const Line& line, uint32_t field, std::string& scratch) const;
-    // A text with %strkey% and %% replaced.
-    std::string Substitute(std::string_view text) const;
+    // A text with %strkey%, %% and (outside [Strings]) %dirid% replaced.
+    std::string Substitute(std::string_view text, bool dirIds = true) const;
     // The value of a string key, or nullptr.
     const std::string* StringValue(std::string_view key) const;
     // The first line at or after start in a section whose key (with strings replaced) is the given one,
@@ -110,6 +116,7 @@ private:
     std::vector<Section> m_sections;
     std::unordered_map<std::string, uint32_t, NoCaseHash, NoCaseEqual> m_sectionIndex;
     std::unordered_map<std::string, std::string, NoCaseHash, NoCaseEqual> m_strings;
+    DirIdResolver m_dirIds;
     // Built on first use, per section; an INF handle may be read from several threads.
     mutable std::mutex m_keyIndexMutex;
     mutable std::vector<std::unique_ptr<KeyIndex>> m_keyIndexes;

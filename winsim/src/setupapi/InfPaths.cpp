@@ -15,6 +15,21 @@ std::string InfPaths::Decorated(const MachineIdentity& identity, const InfModel&
     return model.FindSection(decorated) != InfModel::kNone ? decorated : std::string(base);
 }
 
+const InfModel::Line* InfPaths::Disk(const MachineIdentity& identity, const InfModel& model, uint32_t diskId)
+{
+    const std::string diskKey = std::to_string(diskId);
+    for (const std::string& candidate :
+         {std::string("SourceDisksNames") + (identity.Is64Bit() ? ".amd64" : ".x86"), std::string("SourceDisksNames")})
+    {
+        const uint32_t names = model.FindSection(candidate);
+        const uint32_t line =
+            names == InfModel::kNone ? InfModel::kNone : InfAccess::FindKey(model, names, 0, diskKey.c_str());
+        if (line != InfModel::kNone)
+            return &model.LineAt(names, line);
+    }
+    return nullptr;
+}
+
 bool InfPaths::TargetFolder(const MachineIdentity& identity, const InfFile& file, const std::string& section,
                             std::string& folder, uint32_t& error)
 {
@@ -74,26 +89,23 @@ bool InfPaths::SourceLocation(const MachineIdentity& identity, const InfFile& fi
         entry.fieldCount >= 1 ? static_cast<uint32_t>(std::strtoul(model.FieldText(entry, 1).c_str(), nullptr, 0)) : 0;
     const std::string fileSub = entry.fieldCount >= 2 ? model.FieldText(entry, 2) : std::string();
     std::string diskSub;
-    const std::string diskKey = std::to_string(diskId);
-    for (const std::string& candidate :
-         {std::string("SourceDisksNames") + (identity.Is64Bit() ? ".amd64" : ".x86"), std::string("SourceDisksNames")})
+    // A disk that [SourceDisksNames] does not describe makes the file's location unknown.
+    const InfModel::Line* disk = Disk(identity, model, diskId);
+    if (!disk)
     {
-        const uint32_t names = model.FindSection(candidate);
-        const uint32_t disk =
-            names == InfModel::kNone ? InfModel::kNone : InfAccess::FindKey(model, names, 0, diskKey.c_str());
-        if (disk != InfModel::kNone)
-        {
-            const InfModel::Line& d = model.LineAt(names, disk);
-            if (d.fieldCount >= 4)
-                diskSub = model.FieldText(d, 4);
-            break;
-        }
+        error = ERROR_LINE_NOT_FOUND;
+        return false;
     }
+    if (disk->fieldCount >= 4)
+        diskSub = model.FieldText(*disk, 4);
     while (!diskSub.empty() && diskSub[0] == '\\')
         diskSub.erase(0, 1);
     relative = DirIdTable::Join(diskSub, fileSub);
+    // Relative to the source root: neither a leading nor a trailing backslash.
     while (!relative.empty() && relative[0] == '\\')
         relative.erase(0, 1);
+    while (!relative.empty() && relative.back() == '\\')
+        relative.pop_back();
     return true;
 }
 

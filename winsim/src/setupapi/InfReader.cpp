@@ -183,6 +183,13 @@ bool InfReader::Read(std::string bytes, uint32_t codePage, InfModel& model, uint
                                             (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
         return Parse(model.AdoptSource(CodePage::FromUtf16(wide, codePage)), model, error, errorLine);
     }
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    {
+        // UTF-8 with a byte-order mark: read as Unicode, handed out in the machine's ANSI code page.
+        bytes.erase(0, 3);
+        return Parse(model.AdoptSource(CodePage::FromUtf16(CodePage::FromUtf8(bytes), codePage)), model, error,
+                     errorLine);
+    }
     return Parse(model.AdoptSource(std::move(bytes)), model, error, errorLine);
 }
 

@@ -1,5 +1,5 @@
-// Reads the text of an INF file into an InfModel, as SetupOpenInfFile reads it: ANSI, or UTF-16LE with a
-// byte-order mark; sections, "key = field, field", quoted fields with doubled quotes, ';' comments, a
+// Reads the text of an INF file into an InfModel, as SetupOpenInfFile reads it: ANSI, or UTF-16LE or UTF-8
+// with a byte-order mark; sections, "key = field, field", quoted fields with doubled quotes, ';' comments, a
 // trailing backslash continuing a line. A line with one field and no key has that field as its key too.
 #pragma once
 

@@ -11,6 +11,7 @@ namespace winsim
 void AddSetupapiExports(BuiltinModule& module)
 {
     module.Export("SetupCloseInfFile", SetupCloseInfFile);
+    module.Export("SetupPromptReboot", SetupPromptReboot);
     module.Export("SetupCopyOEMInfA", SetupCopyOEMInfA);
     module.Export("SetupDiCallClassInstaller", SetupDiCallClassInstaller);
     module.Export("SetupDiBuildDriverInfoList", SetupDiBuildDriverInfoList);
@@ -45,13 +46,13 @@ void AddSetupapiExports(BuiltinModule& module)
     module.Export("SetupGetIntField", SetupGetIntField);
     module.Export("SetupGetLineTextA", SetupGetLineTextA);
     module.Export("SetupGetSourceFileLocationA", SetupGetSourceFileLocationA);
+    module.Export("SetupGetSourceInfoA", SetupGetSourceInfoA);
     module.Export("SetupGetStringFieldA", SetupGetStringFieldA);
     module.Export("SetupGetTargetPathA", SetupGetTargetPathA);
     module.Export("SetupInitDefaultQueueCallback", SetupInitDefaultQueueCallback);
     module.Export("SetupInstallFromInfSectionA", SetupInstallFromInfSectionA);
     module.Export("SetupIterateCabinetA", SetupIterateCabinetA);
     module.Export("SetupOpenInfFileA", SetupOpenInfFileA);
-    module.Export("SetupPromptReboot", SetupPromptReboot);
     module.Export("SetupTermDefaultQueueCallback", SetupTermDefaultQueueCallback);
 }
 
