@@ -6,6 +6,7 @@
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
 #include "devapi/KDeviceApi.h"
+#include "platform/CScopedHandle.h"
 #include "workarounds/CInstallWA2.h"
 
 namespace
@@ -18,12 +19,9 @@ const char* const SYSTEM_LIBRARY = "DIFXAPI.DLL";
 
 void Pause(const char* pszEventName, DWORD dwMs)
 {
-    HANDLE hEvent = CreateEventA(nullptr, TRUE, FALSE, pszEventName);
+    CScopedKernelHandle hEvent(CreateEventA(nullptr, TRUE, FALSE, pszEventName));
     if (hEvent)
-    {
-        WaitForSingleObject(hEvent, dwMs);
-        CloseHandle(hEvent);
-    }
+        WaitForSingleObject(hEvent.Get(), dwMs);
     else
         Sleep(dwMs);
 }
@@ -100,14 +98,14 @@ BOOL CDIFxInstall::CallLibrary(const char* pszExport, const char* pszEnumFileNam
     char szPath[MAX_PATH] = {0};
     if (!IsDifxCase(szPath))
         return FALSE;
-    HMODULE hLibrary = LoadLibraryA(szPath);
+    CScopedLibrary hLibrary(LoadLibraryA(szPath));
     if (!hLibrary)
     {
         TraceLine("FAILED : DIFXAPI.DLL not found\n");
         return FALSE;
     }
     BOOL bRetVal = FALSE;
-    FARPROC pfn = GetProcAddress(hLibrary, pszExport);
+    FARPROC pfn = GetProcAddress(hLibrary.Get(), pszExport);
     if (pfn)
     {
         DWORD dwResult = 0;
@@ -132,7 +130,6 @@ BOOL CDIFxInstall::CallLibrary(const char* pszExport, const char* pszEnumFileNam
         else
             bRetVal = TRUE;
     }
-    FreeLibrary(hLibrary);
     return bRetVal;
 }
 

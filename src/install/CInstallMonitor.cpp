@@ -7,6 +7,7 @@
 #include "common/PlatformInfo.h"
 #include "devapi/KDeviceApi.h"
 #include "device/CDevNode.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -17,12 +18,9 @@ const DWORD EVENTS_PENDING = WAIT_TIMEOUT;
 // A pause is a timed wait on an event nobody signals, so that the machine's clock sees it.
 void Pause(const char* pszEventName, DWORD dwMs)
 {
-    HANDLE hEvent = CreateEventA(nullptr, TRUE, FALSE, pszEventName);
+    CScopedKernelHandle hEvent(CreateEventA(nullptr, TRUE, FALSE, pszEventName));
     if (hEvent)
-    {
-        WaitForSingleObject(hEvent, dwMs);
-        CloseHandle(hEvent);
-    }
+        WaitForSingleObject(hEvent.Get(), dwMs);
     else
         Sleep(dwMs);
 }

@@ -5,6 +5,7 @@
 
 #include "CInstallWA2.h"
 #include "common/CTraceScope.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -63,28 +64,29 @@ int CInstall2KWA2::IsNewDeviceInstallerRunning(HMODULE hPsapi)
     const DWORD dwCount = std::min<DWORD>(cbNeeded / sizeof(DWORD), MAX_PROCESSES);
     for (DWORD i = 0; i < dwCount; ++i)
     {
-        HANDLE hProcess = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, adwProcesses[i]);
+        CScopedKernelHandle hProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, adwProcesses[i]));
         if (!hProcess)
             continue;
         HMODULE ahModules[MAX_MODULES] = {};
         DWORD cbModules = 0;
         BOOL bFound = FALSE;
-        if (pEnumProcessModules(hProcess, ahModules, sizeof(ahModules), &cbModules) && cbModules >= sizeof(HMODULE))
+        if (pEnumProcessModules(hProcess.Get(), ahModules, sizeof(ahModules), &cbModules) &&
+            cbModules >= sizeof(HMODULE))
         {
             char szName[MAX_PATH] = {0};
-            if (pGetModuleBaseName(hProcess, ahModules[0], szName, MAX_PATH) && std::string(szName) == "rundll32.exe")
+            if (pGetModuleBaseName(hProcess.Get(), ahModules[0], szName, MAX_PATH) &&
+                std::string(szName) == "rundll32.exe")
             {
                 const DWORD dwModules = std::min<DWORD>(cbModules / sizeof(HMODULE), MAX_MODULES);
                 for (DWORD m = 0; m < dwModules && !bFound; ++m)
                 {
                     char szPath[MAX_PATH] = {0};
-                    if (pGetModuleFileNameEx(hProcess, ahModules[m], szPath, MAX_PATH) &&
+                    if (pGetModuleFileNameEx(hProcess.Get(), ahModules[m], szPath, MAX_PATH) &&
                         Upper(szPath).find("NEWDEV.DLL") != std::string::npos)
                         bFound = TRUE;
                 }
             }
         }
-        CloseHandle(hProcess);
         if (bFound)
         {
             TraceLine("Waiting for PNP Manager Event to complete...\n");
@@ -97,13 +99,13 @@ int CInstall2KWA2::IsNewDeviceInstallerRunning(HMODULE hPsapi)
 void CInstall2KWA2::WaitForPreviousPNPManagerEventToFinish()
 {
     CTraceScope trace("CInstall2KWA2::WaitForPreviousPNPManagerEventToFinish");
-    HMODULE hPsapi = LoadLibraryA("Psapi.dll");
+    CScopedLibrary hPsapi(LoadLibraryA("Psapi.dll"));
     if (!hPsapi)
         return;
     DWORD dwWaited = 0;
     for (;;)
     {
-        const int nRunning = IsNewDeviceInstallerRunning(hPsapi);
+        const int nRunning = IsNewDeviceInstallerRunning(hPsapi.Get());
         if (nRunning < 0)
             break;
         Sleep(POLL_MS);
@@ -116,5 +118,4 @@ void CInstall2KWA2::WaitForPreviousPNPManagerEventToFinish()
             break;
         }
     }
-    FreeLibrary(hPsapi);
 }

@@ -6,6 +6,7 @@
 #include "common/CTraceScope.h"
 #include "common/WindowTools.h"
 #include "devapi/KDeviceApi.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -60,8 +61,9 @@ BOOL CInstallWA2::CloseIfWizard(HWND hWnd, BOOL& bStop)
     KDeviceApi* pApi = GetDeviceApi();
     DWORD dwProcessId = 0;
     GetWindowThreadProcessId(hWnd, &dwProcessId);
-    HANDLE hSnapshot = pApi ? pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwProcessId) : INVALID_HANDLE_VALUE;
-    if (hSnapshot == INVALID_HANDLE_VALUE)
+    CScopedKernelHandle hSnapshot(pApi ? pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwProcessId)
+                                       : INVALID_HANDLE_VALUE);
+    if (!hSnapshot)
     {
         bStop = TRUE;
         return FALSE;
@@ -69,14 +71,11 @@ BOOL CInstallWA2::CloseIfWizard(HWND hWnd, BOOL& bStop)
     BOOL bTerminated = FALSE;
     MODULEENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
-    if (pApi->KModule32First(hSnapshot, &entry))
+    if (pApi->KModule32First(hSnapshot.Get(), &entry))
     {
-        HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
+        CScopedKernelHandle hProcess(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
         if (hProcess)
-        {
-            bTerminated = TerminateProcess(hProcess, 0);
-            CloseHandle(hProcess);
-        }
+            bTerminated = TerminateProcess(hProcess.Get(), 0);
         if (bTerminated)
         {
             TraceLine("Just Closed a PNP Windows\n");
@@ -84,7 +83,7 @@ BOOL CInstallWA2::CloseIfWizard(HWND hWnd, BOOL& bStop)
             bStop = TRUE;
         }
     }
-    CloseHandle(hSnapshot);
+    hSnapshot.Reset();
     if (bTerminated)
     {
         HWND hFocus = GetFocus();
@@ -117,17 +116,15 @@ void CInstallWA2::ClosePNPWindow()
 DWORD WINAPI CInstallWA2::WatcherThread(LPVOID pParam)
 {
     CInstallWA2* pThis = static_cast<CInstallWA2*>(pParam);
-    HANDLE hWait = CreateEventA(nullptr, TRUE, FALSE, "ClosePNPWindowThreadWait");
+    CScopedKernelHandle hWait(CreateEventA(nullptr, TRUE, FALSE, "ClosePNPWindowThreadWait"));
     while (pThis->m_bRunThread.load() == 1)
     {
         pThis->ExamineAllWindows();
         if (hWait)
-            WaitForSingleObject(hWait, WATCH_PERIOD_MS);
+            WaitForSingleObject(hWait.Get(), WATCH_PERIOD_MS);
         else
             Sleep(WATCH_PERIOD_MS);
     }
-    if (hWait)
-        CloseHandle(hWait);
     pThis->m_bThreadFinished.store(1);
     return 0;
 }
@@ -140,7 +137,7 @@ void CInstallWA2::StartClosePNPWindowThread()
     m_bThreadFinished.store(0);
     m_bRunThread.store(1);
     GetPNPWindowTitle(m_csTitle);
-    m_hThread = CreateThread(nullptr, 0, WatcherThread, this, 0, nullptr);
+    m_hThread.Reset(CreateThread(nullptr, 0, WatcherThread, this, 0, nullptr));
     if (!m_hThread)
     {
         TraceLine("FAILED : CreateThread : GetLastError() = %u\n", static_cast<unsigned>(GetLastError()));
@@ -158,9 +155,5 @@ void CInstallWA2::EndClosePNPWindowThread()
     m_bRunThread.store(0);
     while (!m_bThreadFinished.load())
         Sleep(STOP_POLL_MS);
-    if (m_hThread)
-    {
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
-    }
+    m_hThread.Reset();
 }

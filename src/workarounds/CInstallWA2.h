@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/CScopedHandle.h"
 #include "platform/win32.h"
 
 class CInstallWA2
@@ -41,5 +42,5 @@ private:
     std::atomic<LONG> m_bThreadFinished{1};
     std::atomic<LONG> m_bWindowClosed{0};
     std::string m_csTitle;
-    HANDLE m_hThread = nullptr;
+    CScopedKernelHandle m_hThread;
 };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,6 +136,24 @@ inline bool Started(const std::string& instance)
 {
     const NodeStatus node = StatusOf(instance);
     return node.result == CR_SUCCESS && (node.status & DN_STARTED) && !(node.status & DN_HAS_PROBLEM);
+}
+
+// What the winsim command prints for a machine ("devices", "store"); empty where the command is not known
+// (ctest sets WINSIM_BIN).
+inline std::string WinsimCommand(const std::string& command, const std::string& machineDir)
+{
+    const char* bin = std::getenv("WINSIM_BIN");
+    if (!bin)
+        return {};
+    std::string out;
+    FILE* pipe = popen(("'" + std::string(bin) + "/winsim' " + command + " '" + machineDir + "'").c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[1024];
+    while (fgets(buffer, sizeof(buffer), pipe))
+        out += buffer;
+    pclose(pipe);
+    return out;
 }
 
 inline bool KeyExists(const std::string& path)

@@ -3,7 +3,9 @@
 // packages and arguments Windows refuses, each leaving the device as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "FileTestSupport.h"
@@ -12,6 +14,7 @@
 #include "cfgmgr32.h"
 #include "newdev.h"
 #include "setupapi.h"
+#include "tlhelp32.h"
 #include "profile/HostFiles.h"
 #include "winsim/winsim.h"
 
@@ -100,6 +103,22 @@ TEST_F(DriverInstallTest, UpdateDriverInstallsTheHdAudioModemAndItsWaveFunctionA
     EXPECT_EQ("system32\\drivers\\hdamdm.sys", Value("SYSTEM\\CurrentControlSet\\Services\\hdamdm", "ImagePath"));
     EXPECT_TRUE(file_test::Exists("C:\\WINDOWS\\system32\\drivers\\hdamdm.sys"));
     EXPECT_TRUE(file_test::Exists("C:\\WINDOWS\\INF\\oem0.inf"));
+    // What `winsim devices` shows of it.
+    const std::string tree = WinsimCommand("devices", MachineDir());
+    const size_t block = tree.find(kHdaModem);
+    if (!tree.empty() && block != std::string::npos)
+    {
+        const std::string lines = tree.substr(block, tree.find("\n    HDAMDM", block) - block);
+        EXPECT_NE(std::string::npos, lines.find("class:          Modem {4D36E96D-E325-11CE-BFC1-08002BE10318}\n"))
+            << lines;
+        EXPECT_NE(std::string::npos, lines.find("driver:         " + driver + "\n")) << lines;
+        EXPECT_NE(std::string::npos, lines.find("status:         started\n")) << lines;
+        // Its wave function, one level down, without a driver.
+        const size_t wave = tree.find(std::string("  ") + kWave + "\n", block);
+        ASSERT_NE(std::string::npos, wave) << tree;
+        EXPECT_EQ(tree.find("status:         problem 28 (no driver)", wave), tree.find("status:", wave))
+            << tree.substr(wave);
+    }
 
     // The driver runs: its wave function is there, without a driver until its own INF installs.
     const NodeStatus wave = StatusOf(kWave);
@@ -266,6 +285,114 @@ TEST_F(DriverInstallTest, TheSearchPrefersHardwareIdsThenNewerDatesAndRanksAMalf
     const std::string driverKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\" + DriverOf(kHdaModem);
     EXPECT_EQ("oem2.inf", Value(driverKey, "InfPath"));
     EXPECT_EQ("3-4-2005", Value(driverKey, "DriverDate"));
+}
+
+} // namespace
+
+namespace
+{
+
+// xp-sp2 with a user logged on: the new-hardware wizard can come up.
+class NewHardwareWizardTest : public TestMachine
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile =
+            DeriveProfile("xp-sp2", "new-hardware-wizard",
+                          "[Program.NewHardwareWizard]\nModules=C:\\WINDOWS\\system32\\newdev.dll\n"
+                          "Window=Found New Hardware Wizard|#32770\nLifetime=forever\n");
+        return profile.c_str();
+    }
+};
+
+TEST_F(NewHardwareWizardTest, ADeviceNobodyHasADriverForBringsUpOneWizardInRundll32WithNewdev)
+{
+    DEVINST root = 0;
+    ASSERT_EQ(CR_SUCCESS, CM_Locate_DevNodeA(&root, nullptr, 0));
+    ASSERT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    HWND wizard = FindWindowA(nullptr, "Found New Hardware Wizard");
+    ASSERT_NE(nullptr, wizard);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wizard, &pid);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    ASSERT_NE(INVALID_HANDLE_VALUE, snapshot);
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof(module);
+    std::vector<std::string> modules;
+    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module))
+        modules.push_back(module.szExePath);
+    CloseHandle(snapshot);
+    ASSERT_FALSE(modules.empty());
+    EXPECT_EQ("C:\\WINDOWS\\system32\\rundll32.exe", modules.front());
+    EXPECT_NE(modules.end(), std::find(modules.begin(), modules.end(), "C:\\WINDOWS\\system32\\newdev.dll"));
+
+    // One at a time; closing it ends its process, and the next re-enumeration brings it up again.
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    EXPECT_EQ((std::vector<std::string>{"C:\\WINDOWS\\system32\\rundll32.exe"}),
+              file_test::Journal("device", "new-hardware-wizard"));
+    SendMessageA(wizard, WM_CLOSE, 0, 0);
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+}
+
+} // namespace
+
+namespace
+{
+
+// Two root devices whose installs the profile scripts: one asks for a restart, one fails to start.
+class ScriptedInstallTest : public TestMachine
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile =
+            DeriveProfile("xp-sp2", "scripted-installs",
+                          "[Device.98]\nInstanceId=ROOT\\RESTARTER\\0000\nHardwareIDs=ROOT\\RESTARTER\n"
+                          "Description=Restarter\nNeedsReboot=1\n"
+                          "[Device.99]\nInstanceId=ROOT\\FAILER\\0000\nHardwareIDs=ROOT\\FAILER\n"
+                          "Description=Failer\nInstallFails=1\n");
+        return profile.c_str();
+    }
+};
+
+TEST_F(ScriptedInstallTest, ADeviceCanAskForARestartOrFailToStart)
+{
+    const std::string inf = ScratchFolder() + "\\SCRIPTED.INF";
+    file_test::WriteText(
+        inf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
+             "ClassGUID={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Test\r\n"
+             "DriverVer=02/03/2007,2.0.0.0\r\n[Manufacturer]\r\nTest=Models\r\n[Models]\r\nRestarter=Any_Install, "
+             "ROOT\\RESTARTER\r\n"
+             "Failer=Any_Install, ROOT\\FAILER\r\n[Any_Install]\r\n");
+    BOOL reboot = FALSE;
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), 0, &reboot));
+    EXPECT_TRUE(reboot);
+    EXPECT_TRUE(Started("ROOT\\RESTARTER\\0000"));
+
+    // The failing device gets its driver key but does not start.
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\FAILER", inf.c_str(), 0, &reboot));
+    EXPECT_FALSE(reboot);
+    const NodeStatus failer = StatusOf("ROOT\\FAILER\\0000");
+    EXPECT_EQ(CR_SUCCESS, failer.result);
+    EXPECT_EQ(CM_PROB_FAILED_START, failer.problem);
+    char driver[MAX_PATH] = {0};
+    DWORD size = sizeof(driver);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kEnum) + "ROOT\\FAILER\\0000").c_str(), 0,
+                                           KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Driver", nullptr, nullptr, reinterpret_cast<BYTE*>(driver), &size));
+    RegCloseKey(key);
+    EXPECT_TRUE(KeyExists(std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + driver)) << driver;
+
+    // Without INSTALLFLAG_FORCE a device keeps a driver as new as the one offered.
+    EXPECT_FALSE(UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), 0, &reboot));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
+    EXPECT_TRUE(
+        UpdateDriverForPlugAndPlayDevicesA(nullptr, "ROOT\\RESTARTER", inf.c_str(), INSTALLFLAG_FORCE, &reboot));
 }
 
 } // namespace

@@ -53,6 +53,14 @@ TEST_F(DriverStoreTest, PreinstallPutsThePackageInTheStoreAndPublishesItsInf)
     for (const char* name : {"HDAMDM.INF", "hdamdm.sys", "hdamdmv.sys", "hdamdm.cat"})
         EXPECT_TRUE(file_test::Exists(package + "\\" + name)) << package << " " << name;
     EXPECT_TRUE(file_test::Exists("C:\\Windows\\INF\\oem0.inf"));
+    // The winsim command lists the published INF, where it came from, and the package's files.
+    const std::string store = WinsimCommand("store", MachineDir());
+    if (!store.empty())
+    {
+        EXPECT_NE(std::string::npos, store.find("oem0.inf     from " + package)) << store;
+        EXPECT_NE(std::string::npos, store.find("  " + package.substr(package.rfind('\\') + 1) + "\n")) << store;
+        EXPECT_NE(std::string::npos, store.find("      hdamdm.sys\n")) << store;
+    }
     // Nothing is installed yet, and the same package again changes nothing.
     EXPECT_EQ(CM_PROB_FAILED_INSTALL, StatusOf(kVistaModem).problem);
     ASSERT_EQ(0u, DriverPackagePreinstallA(Inf().c_str(), kFlags));

@@ -48,8 +48,10 @@ bool HasNewerOrSame(Runtime& rt, const DeviceRecord& device, const DriverMatch& 
     const int64_t driverKey = key ? tree.Registry().FindDriverKey(key) : 0;
     std::string date;
     std::string version;
-    if (!driverKey || !tree.Registry().ReadString(driverKey, "DriverDate", date))
+    if (!driverKey)
         return false;
+    // A driver key without a date or version ranks as the oldest, as a malformed DriverVer does.
+    tree.Registry().ReadString(driverKey, "DriverDate", date);
     tree.Registry().ReadString(driverKey, "DriverVersion", version);
     unsigned month = 0, day = 0, year = 0;
     std::sscanf(date.c_str(), "%u-%u-%u", &month, &day, &year);
@@ -100,9 +102,14 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND hwndParent, LPCSTR HardwareI
         Transaction txn(rt->GetMachine().GetStore());
         DeviceTree tree(*rt);
         tree.Settle();
-        for (const DeviceRecord& device : tree.Devices())
-            if (device.present && CarriesId(device, id))
+        for (DeviceRecord& device : tree.Devices())
+        {
+            if (!device.present)
+                continue;
+            tree.ReadIds(device);
+            if (CarriesId(device, id))
                 targets.push_back(device);
+        }
         txn.Commit();
     }
     if (targets.empty())

@@ -61,12 +61,7 @@ DeviceRecord SearchRecord(Runtime& rt, const DeviceInfoSet::Element& element)
     DeviceRecord device;
     if (!tree.Find(element.instance, device))
         device.instance = element.instance;
-    const int64_t key = tree.EnumKey(device);
-    if (key)
-    {
-        device.hardwareIds = tree.Registry().ReadIds(key, "HardwareID");
-        device.compatibleIds = tree.Registry().ReadIds(key, "CompatibleIDs");
-    }
+    tree.ReadIds(device);
     txn.Commit();
     return device;
 }

@@ -354,6 +354,19 @@ int64_t DeviceTree::EnumKey(DeviceRecord& device)
     return key;
 }
 
+void DeviceTree::ReadIds(DeviceRecord& device)
+{
+    const int64_t key = EnumKey(device);
+    if (!key)
+        return;
+    std::vector<std::string> hardware = m_registry.ReadIds(key, "HardwareID");
+    if (!hardware.empty())
+        device.hardwareIds = std::move(hardware);
+    std::vector<std::string> compatible = m_registry.ReadIds(key, "CompatibleIDs");
+    if (!compatible.empty())
+        device.compatibleIds = std::move(compatible);
+}
+
 DeviceState DeviceTree::State(const DeviceRecord& device) const
 {
     return DeviceStatus::Of(device, IsNT(), m_now);

@@ -75,6 +75,8 @@ public:
     // The device's Enum key; 0 when it has none (never seen, or removed).
     int64_t EnumKey(DeviceRecord& device);
     DeviceState State(const DeviceRecord& device) const;
+    // The IDs the device's key holds, where it has them: a device a program created has only those.
+    void ReadIds(DeviceRecord& device);
     // The present devices whose parent is `parent` ("" for the root), in enumeration order.
     std::vector<DeviceRecord> PresentChildren(const std::string& parent);
 

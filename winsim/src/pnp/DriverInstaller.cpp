@@ -117,6 +117,9 @@ bool DriverInstaller::CheckServices(const InfFile& file, const std::string& sect
 {
     for (const ServiceLine& service : ServiceLines(file.model, section + ".Services"))
     {
+        // "AddService = ,2": the device runs without a function driver.
+        if (service.name.empty() && (service.flags & kServiceAssociate))
+            continue;
         if (service.name.empty() || service.section == InfModel::kNone ||
             SectionValue(file.model, service.section, "ServiceBinary").empty())
         {
@@ -149,6 +152,8 @@ bool DriverInstaller::AddServices(const InfFile& file, const std::string& sectio
         return true;
     for (const ServiceLine& service : ServiceLines(file.model, section + ".Services"))
     {
+        if (service.name.empty())
+            continue;
         const InfModel& model = file.model;
         std::string binary = SectionValue(model, service.section, "ServiceBinary");
         // "%12%\x.sys": a directory id, then the rest.

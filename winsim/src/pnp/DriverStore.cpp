@@ -176,6 +176,9 @@ uint32_t DriverStore::Install(Runtime& rt, const std::string& inf, uint32_t flag
         DeviceTree tree(rt);
         tree.Settle();
         devices = tree.Devices();
+        for (DeviceRecord& device : devices)
+            if (device.present)
+                tree.ReadIds(device);
         txn.Commit();
     }
     bool any = false;

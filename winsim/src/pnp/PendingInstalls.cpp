@@ -4,6 +4,7 @@
 
 #include "DriverInstaller.h"
 #include "DriverSearch.h"
+#include "NewHardwareWizard.h"
 #include "core/Runtime.h"
 #include "core/Store.h"
 #include "devices/DeviceTree.h"
@@ -53,15 +54,20 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
     DeviceRecord top;
     if (devinst != DeviceTree::kRootDevinst && tree.Find(devinst, top))
         base = top.instance;
-    const std::vector<DeviceRecord> all = tree.Devices();
+    std::vector<DeviceRecord> all = tree.Devices();
     size_t queued = 0;
-    for (const DeviceRecord& device : all)
+    bool wizard = false;
+    for (DeviceRecord& device : all)
     {
         if (!device.present || device.driver || (!base.empty() && !IsBelow(all, device, base)))
             continue;
+        tree.ReadIds(device);
         DriverMatch match;
         if (!search.InFolder(device, match))
+        {
+            wizard = true;
             continue;
+        }
         const uint64_t due = tree.Now() + device.installDelayMs;
         Statement queue = store.Prepare("INSERT OR IGNORE INTO pnp_installs(instance, inf, due) VALUES(?1, ?2, ?3)");
         queue.Bind(1, device.instance).Bind(2, match.inf->file.path).Bind(3, static_cast<int64_t>(due));
@@ -71,6 +77,9 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
         ++queued;
     }
     txn.Commit();
+    // A device nobody has a driver for: the user is asked for one.
+    if (wizard)
+        NewHardwareWizard::Show(rt);
     return queued;
 }
 
@@ -103,6 +112,8 @@ void PendingInstalls::RunDue(Runtime& rt)
             DeviceTree tree(rt);
             tree.Settle();
             const bool found = tree.Find(install.instance, device);
+            if (found)
+                tree.ReadIds(device);
             txn.Commit();
             if (!found || !device.present || device.driver)
                 continue;

@@ -16,8 +16,9 @@ class Runtime;
 class PendingInstalls
 {
 public:
-    // Queues installs for the driverless present devices below `devinst` (the root: all). Runs outside any
-    // transaction. Returns how many were queued.
+    // Queues installs for the driverless present devices below `devinst` (the root: all); a device with no
+    // driver to be found brings up the new-hardware wizard. Runs outside any transaction. Returns how many
+    // installs were queued.
     static size_t QueueBelow(Runtime& rt, uint32_t devinst);
     // Runs the installs that are due. Runs outside any transaction.
     static void RunDue(Runtime& rt);
