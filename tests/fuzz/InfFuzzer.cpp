@@ -1,5 +1,10 @@
 // libFuzzer target: arbitrary bytes as an INF file on a winsim machine, read by winsim's INF engine and
 // asked every question setup asks of an INF. Nothing may crash, hang or read outside a buffer.
+//
+// By default the input stays in memory (winsim::SetMemoryInf): SetupOpenInfFileA reads it without a file
+// and the registry pass of an install is left out, so nothing goes through the machine's journalled store
+// and the fuzzer runs thousands of inputs a second. INF_FUZZ_FILES=1 writes each input to the machine's
+// drive and runs the registry pass too, as a real run would (tens of inputs a second).
 #include <unistd.h>
 
 #include <cstdint>
@@ -18,6 +23,7 @@ namespace
 const char* kInfPath = "C:\\FUZZ\\FUZZ.INF";
 const char* kScratchKey = "Software\\Fuzz";
 std::string g_machineDir;
+bool g_bFiles = false;
 
 void RemoveMachine()
 {
@@ -100,6 +106,17 @@ void AskEverything()
     CVistaWaveRTRegList waveRT;
     inf.GetINIVistaWaveRTRegData("VistaWaveRTEdit1", waveRT);
 
+    HINF hInf = SetupOpenInfFileA(kInfPath, nullptr, INF_STYLE_WIN4, nullptr);
+    if (hInf != INVALID_HANDLE_VALUE)
+    {
+        for (const char* pszSection :
+             {"Version", "Manufacturer", "Strings", "DestinationDirs", "SourceDisksFiles", "TASKS"})
+            WalkSection(hInf, pszSection);
+        SetupCloseInfFile(hInf);
+    }
+    if (!g_bFiles)
+        return;
+
     // The registry pass of an install, under a scratch key that is emptied afterwards.
     HKEY hKey = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) ==
@@ -110,9 +127,6 @@ void AskEverything()
         {
             SetupInstallFromInfSectionA(nullptr, hInf, "TASKS", SPINST_REGISTRY, hKey, nullptr, 0, nullptr, nullptr,
                                         nullptr, nullptr);
-            for (const char* pszSection :
-                 {"Version", "Manufacturer", "Strings", "DestinationDirs", "SourceDisksFiles", "TASKS"})
-                WalkSection(hInf, pszSection);
             SetupCloseInfFile(hInf);
         }
         RegCloseKey(hKey);
@@ -124,6 +138,8 @@ void AskEverything()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    const char* pszFiles = std::getenv("INF_FUZZ_FILES");
+    g_bFiles = pszFiles && *pszFiles == '1';
     g_machineDir = "/dev/shm/drvsetup-inf-fuzz-" + std::to_string(getpid());
     std::string error;
     if (!winsim::CreateMachine(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2", g_machineDir, error))
@@ -145,7 +161,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (1 << 16) || !WriteInf(data, size))
+    if (size > (1 << 16))
+        return 0;
+    if (!g_bFiles)
+        winsim::SetMemoryInf(kInfPath, std::string(reinterpret_cast<const char*>(data), size));
+    else if (!WriteInf(data, size))
         return 0;
     AskEverything();
     return 0;

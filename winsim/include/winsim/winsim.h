@@ -108,4 +108,9 @@ void ClearFaultPlan();
 bool CheckFaultPlan(const std::string& plan, std::string& error);
 inline constexpr const char* kEnvFaults = "WINSIM_FAULTS";
 
+// For fuzzers: SetupOpenInfFileA of this full path (any case) reads these bytes from memory instead of the
+// drive, with no file access and nothing journalled; everything after the read is the same. An empty path
+// ends it.
+void SetMemoryInf(const std::string& windowsPath, const std::string& bytes);
+
 } // namespace winsim
