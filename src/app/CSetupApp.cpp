@@ -13,10 +13,26 @@ CSetupApp::CSetupApp(const char* pszCommandLine) : m_csCommandLine(pszCommandLin
     m_SetupParms.pnISResultCode = &m_nISResultCode;
 }
 
-CSetupApp::~CSetupApp()
+CSetupApp::~CSetupApp() = default;
+
+void CSetupApp::CreateTraceLog()
 {
-    if (m_hInstanceSemaphore)
-        CloseHandle(m_hInstanceSemaphore);
-    if (m_hSpawnSemaphore)
-        CloseHandle(m_hSpawnSemaphore);
+    if (!m_pTraceLog)
+        m_pTraceLog = std::make_unique<CTraceLog>();
+}
+
+void CSetupApp::DeleteTraceLog()
+{
+    m_pTraceLog.reset();
+}
+
+void CSetupApp::CreateDeviceApi()
+{
+    if (!m_pDeviceApi)
+        m_pDeviceApi = std::make_unique<KDeviceApi>();
+}
+
+void CSetupApp::DeleteDeviceApi()
+{
+    m_pDeviceApi.reset();
 }

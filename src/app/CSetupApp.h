@@ -1,9 +1,13 @@
 // The application object: owns the setup parameters for the whole process and decides what a run does.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "common/CTraceLog.h"
 #include "common/SetupParms.h"
+#include "devapi/KDeviceApi.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
 
@@ -21,6 +25,16 @@ const int IS_RESULT_UNKNOWN_TEXT = 52;
 class CSetupApp
 {
 public:
+    // Trace log names of the run modes.
+    static const char* const LOG_INSTALL;
+    static const char* const LOG_INSTALL64;
+    static const char* const LOG_UNINSTALL;
+    static const char* const LOG_SELF_DELETE;
+    static const char* const LOG_CLEAN_UP;
+    static const char* const LOG_DEV_INI;
+    static const char* const LOG_CLOSE_ARP;
+    static const char* const LOG_NO_ENUM_INSTALL;
+
     // The command line as the platform gave it, without the program name.
     explicit CSetupApp(const char* pszCommandLine = "");
     ~CSetupApp();
@@ -53,6 +67,13 @@ public:
     // csCmdLine loses every occurrence with its value and csValue holds the value.
     BOOL FindSwitch(std::string& csCmdLine, const char* pszSwitch, int nRule, std::string& csValue);
 
+    // The process's trace log and device layer belong to the application object: created at their step
+    // of the run, destroyed by the exit hook.
+    void CreateTraceLog();
+    void DeleteTraceLog();
+    void CreateDeviceApi();
+    void DeleteDeviceApi();
+
     SETUP_PARMS& GetSetupParms() { return m_SetupParms; }
     int GetISResultCode() const { return m_nISResultCode; }
     const std::string& GetCmdLineInfo() const { return m_csCmdLineInfo; }
@@ -63,22 +84,69 @@ private:
     void RunInteractive(const std::string& csCmdLine);
     BOOL IsRefusedForRights();
 
-    // Looks for a switch that takes no value and reports only whether it was consumed.
-    BOOL FindFlag(std::string& csCmdLine, const char* pszSwitch);
+    // Which part of which pass reads a switch.
+    enum class SwitchGroup
+    {
+        Mode,
+        UninstallSelector,
+        Install,
+        UserInterface,
+        Log
+    };
+    // One switch: its rule, the bits it sets or clears when found, the log name it chooses, and the
+    // handler of its value.
+    struct SWITCH_ROW
+    {
+        const char* pszName;
+        SwitchGroup group;
+        int nRule;
+        DWORD dwModeBits = 0;
+        DWORD dwConfigSet = 0;
+        DWORD dwConfigClear = 0;
+        const char* pszLogFile = nullptr;
+        // Looked for only when the row before it was not found ("R" after "FR").
+        bool bOnlyIfPreviousMissing = false;
+        void (CSetupApp::*pfnValue)(const std::string& csValue) = nullptr;
+        // Added by the configuration INI to every run: dropped where the mode does not read it.
+        bool bAddedByIniToEveryRun = false;
+    };
+
+public:
+    // Every switch the program knows, in the order the passes look for them.
+    static const SWITCH_ROW SWITCH_TABLE[];
+    static const size_t SWITCH_COUNT;
+
+private:
+    BOOL ApplySwitch(std::string& csCmdLine, const SWITCH_ROW& row);
+    // Applies the rows of a group in table order; with bFirstOnly, only the first one found.
+    BOOL ApplySwitchGroup(std::string& csCmdLine, SwitchGroup group, BOOL bFirstOnly);
     void ApplySingleInstanceRule();
-    void ReadUninstallSelectors(std::string& csCmdLine);
-    void ReadInstallOptions(std::string& csCmdLine);
     void DropInstallOnlyIniSwitches(std::string& csCmdLine);
-    void ReadUserInterfaceOptions(std::string& csCmdLine);
-    void ReadLogSwitch(std::string& csCmdLine);
+
+    void OnDevIni(const std::string& csValue);
+    void OnCertFile(const std::string& csValue);
+    void OnUninstallClass(const std::string& csValue);
+    void OnUninstallDevice(const std::string& csValue);
+    void OnUninstallINF(const std::string& csValue);
+    void OnWaitTimeout(const std::string& csValue);
+    void OnEnumDeviceCount(const std::string& csValue);
+    void OnForcedInstallPath(const std::string& csValue);
+    void OnResultFile(const std::string& csValue);
+    void OnPackagePath(const std::string& csValue);
+    void OnStopProcessList(const std::string& csValue);
+    void OnLogFile(const std::string& csValue);
 
     std::string m_csCommandLine;
     SETUP_PARMS m_SetupParms;
+    std::unique_ptr<CTraceLog> m_pTraceLog;
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
     int m_nISResultCode = 1;
     std::string m_csStopProcessList;
     std::string m_csCmdLineInfo;
     std::string m_csModeError;
     std::string m_csDefaultISLogFile;
-    HANDLE m_hSpawnSemaphore = nullptr;
-    HANDLE m_hInstanceSemaphore = nullptr;
+    // Steps of the run that this build does not have yet, met before the trace log was open.
+    CStringList m_cslStepsNotBuilt;
+    CScopedKernelHandle m_SpawnSemaphore;
+    CScopedKernelHandle m_InstanceSemaphore;
 };

@@ -9,15 +9,6 @@
 namespace
 {
 
-const char* kLogInstall = "NORVALIS_INSTALL.LOG";
-const char* kLogInstall64 = "NORVALIS_INSTALL64.LOG";
-const char* kLogUninstall = "NORVALIS_UNINSTALL.LOG";
-const char* kLogSelfDelete = "NORVALIS_UNINSTALL_SDEL.LOG";
-const char* kLogCleanUp = "NORVALIS_CLEAN_UP.LOG";
-const char* kLogDevIni = "NORVALIS_DEVINI.LOG";
-const char* kLogCloseArp = "NORVALIS_CLOSEAR.LOG";
-const char* kLogNoEnumInstall = "NORVALIS_NO_ENUM_INSTALL.LOG";
-
 // Where a switch's value ends: at the closing quote of a quoted stretch (which belongs to the value), at
 // a "-" or "/" outside quotes (which does not), or at the end of the text.
 size_t ValueEnd(const std::string& csText, size_t nStart)
@@ -75,26 +66,13 @@ bool NumberWithin(const std::string& csValue, int nLimit)
     return ullValue != 0 || csValue == "0";
 }
 
-// Every switch the program knows. An occurrence that spells a longer one of these (for "-USS" the
-// search for "U", for "-S1" the search for "S") is that longer switch, not the shorter one with a value.
-const char* const kKnownSwitches[] = {"U",       "AI",         "A",       "LBI",
-                                      "LB",      "SAVE",       "RESTORE", "CLEAN_UP_AFTER_CRASH",
-                                      "DEVINI",  "ARPWCLOSE2", "SCERT",   "C",
-                                      "B",       "I",          "DCERT",   "T",
-                                      "D",       "GS",         "GDSO",    "NE",
-                                      "NOHW",    "PRE",        "IPATH",   "F2",
-                                      "GDSU",    "PPATH",      "FCTI",    "REBOOTED_FROM_NO_ENUM_INSTALL",
-                                      "UBI",     "K",          "S1",      "S2",
-                                      "S3",      "S4",         "S5",      "S6",
-                                      "S",       "G",          "PB0",     "PB1",
-                                      "PREVIEW", "NR",         "FR",      "R",
-                                      "USS",     "UDF",        "L"};
-
+// An occurrence that spells a longer switch (for "-USS" the search for "U", for "-S1" the search for "S")
+// is that longer switch, not the shorter one with a value.
 bool SpellsLongerSwitch(const std::string& csText, size_t nNameStart, const std::string& csName)
 {
-    for (const char* pszKnown : kKnownSwitches)
+    for (size_t i = 0; i < CSetupApp::SWITCH_COUNT; ++i)
     {
-        std::string csKnown = pszKnown;
+        std::string csKnown = CSetupApp::SWITCH_TABLE[i].pszName;
         if (csKnown.size() > csName.size() && csKnown.compare(0, csName.size(), csName) == 0 &&
             csText.compare(nNameStart, csKnown.size(), csKnown) == 0)
             return true;
@@ -170,86 +148,28 @@ BOOL CSetupApp::FindSwitch(std::string& csCmdLine, const char* pszSwitch, int nR
     return TRUE;
 }
 
-BOOL CSetupApp::FindFlag(std::string& csCmdLine, const char* pszSwitch)
-{
-    std::string csIgnored;
-    return FindSwitch(csCmdLine, pszSwitch, SWITCH_NO_VALUE, csIgnored);
-}
-
 std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
 {
     m_csCmdLineInfo = "CSetupApp::GetSetupModeInfo : csCmdLine = " + csCmdLine + "\n";
     m_SetupParms.dwMode = 0;
     std::string csRest = csCmdLine;
 
+    // Only the file name tells the self-removal copy: a folder that happens to carry the copy's name must not
+    // turn a normal setup into one that accepts any text and skips the administrator test.
     std::string csExePath = GetExePath();
-    if (ToUpper(csExePath).find("KDVX.EXE") != std::string::npos)
+    std::string csExeName = csExePath.substr(csExePath.find_last_of('\\') + 1);
+    if (ToUpper(csExeName).find("KDVX.EXE") != std::string::npos)
     {
         m_SetupParms.dwMode |= SETUP_MODE_SELF_DELETE;
-        m_SetupParms.csLogFileName = kLogSelfDelete;
+        m_SetupParms.csLogFileName = LOG_SELF_DELETE;
         return csRest;
     }
 
-    struct ModeSwitch
-    {
-        const char* pszName;
-        DWORD dwBits;
-        const char* pszLog;
-    };
-    static const ModeSwitch modes[] = {
-        {"U", SETUP_MODE_UNINSTALL, kLogUninstall},
-        {"AI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, kLogUninstall},
-        {"A", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, kLogUninstall},
-        {"LBI", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL | SETUP_MODE_UNINSTALL_ANY_INF, kLogUninstall},
-        {"LB", SETUP_MODE_UNINSTALL | SETUP_MODE_UNINSTALL_ALL, kLogUninstall},
-        {"SAVE", SETUP_MODE_INSTALL | SETUP_MODE_SAVE, kLogInstall},
-        {"RESTORE", SETUP_MODE_INSTALL | SETUP_MODE_RESTORE, kLogInstall},
-        {"CLEAN_UP_AFTER_CRASH", SETUP_MODE_CLEAN_UP, kLogCleanUp},
-    };
-
-    bool bDecided = false;
-    for (const ModeSwitch& mode : modes)
-    {
-        if (FindFlag(csRest, mode.pszName))
-        {
-            m_SetupParms.dwMode |= mode.dwBits;
-            m_SetupParms.csLogFileName = mode.pszLog;
-            bDecided = true;
-            break;
-        }
-    }
-
-    std::string csValue;
-    if (!bDecided && FindSwitch(csRest, "DEVINI", SWITCH_VALUE_REQUIRED, csValue))
-    {
-        // "file,device"; without a comma nothing is set and no other mode is tried.
-        bDecided = true;
-        size_t nComma = csValue.find(',');
-        if (nComma != std::string::npos)
-        {
-            m_SetupParms.csDevIniFileName = Trim(csValue.substr(0, nComma));
-            m_SetupParms.csDevIniDeviceID = Trim(csValue.substr(nComma + 1));
-            m_SetupParms.dwMode |= SETUP_MODE_DEVINI;
-            m_SetupParms.csLogFileName = kLogDevIni;
-        }
-    }
-    if (!bDecided && FindFlag(csRest, "ARPWCLOSE2"))
-    {
-        bDecided = true;
-        m_SetupParms.dwMode |= SETUP_MODE_CLOSE_ARP;
-        m_SetupParms.csLogFileName = kLogCloseArp;
-    }
-    if (!bDecided && FindSwitch(csRest, "SCERT", SWITCH_VALUE_OPTIONAL, csValue))
-    {
-        bDecided = true;
-        m_SetupParms.dwMode |= SETUP_MODE_SCERT;
-        if (!csValue.empty())
-            m_SetupParms.csCertFileName = csValue;
-    }
+    bool bDecided = ApplySwitchGroup(csRest, SwitchGroup::Mode, TRUE);
     if (!bDecided)
     {
         m_SetupParms.dwMode |= SETUP_MODE_INSTALL;
-        m_SetupParms.csLogFileName = IsNative64Bit() ? kLogInstall64 : kLogInstall;
+        m_SetupParms.csLogFileName = IsNative64Bit() ? LOG_INSTALL64 : LOG_INSTALL;
     }
 
     if (m_SetupParms.dwMode & (SETUP_MODE_INSTALL | SETUP_MODE_UNINSTALL))
@@ -260,18 +180,17 @@ std::string CSetupApp::GetSetupModeInfo(const std::string& csCmdLine)
 void CSetupApp::ApplySingleInstanceRule()
 {
     // A copy started by another instance of this program finds the spawn semaphore held by its starter.
-    HANDLE hSpawn = CreateSemaphoreA(nullptr, 0, 1, "DVX_SPAWN_SETUP_APP");
-    if (hSpawn && GetLastError() == ERROR_ALREADY_EXISTS)
+    CScopedKernelHandle spawn(CreateSemaphoreA(nullptr, 0, 1, "DVX_SPAWN_SETUP_APP"));
+    if (spawn && GetLastError() == ERROR_ALREADY_EXISTS)
     {
-        m_hSpawnSemaphore = hSpawn;
+        m_SpawnSemaphore = std::move(spawn);
         return;
     }
-    if (hSpawn)
-        CloseHandle(hSpawn);
+    spawn.Reset();
 
     // Held until the process ends: that is what keeps a second instance out.
-    m_hInstanceSemaphore = CreateSemaphoreA(nullptr, 0, 4, "DVX_SEMAPHORE");
-    if (m_hInstanceSemaphore && GetLastError() == ERROR_ALREADY_EXISTS)
+    m_InstanceSemaphore.Reset(CreateSemaphoreA(nullptr, 0, 4, "DVX_SEMAPHORE"));
+    if (m_InstanceSemaphore && GetLastError() == ERROR_ALREADY_EXISTS)
     {
         m_csModeError = "\nERROR : Another Setup.exe instance is Already running\n";
         m_csCmdLineInfo += m_csModeError;
@@ -287,14 +206,18 @@ void CSetupApp::GetSetupConfigInfo(const std::string& csCmdLine)
     std::string csRest = csCmdLine;
 
     if (m_SetupParms.dwMode & SETUP_MODE_UNINSTALL)
-        ReadUninstallSelectors(csRest);
+    {
+        // A selector that is not given means "any".
+        m_SetupParms.csUninstallClass = m_SetupParms.csUninstallDevice = m_SetupParms.csUninstallINF = "ALL";
+        ApplySwitchGroup(csRest, SwitchGroup::UninstallSelector, FALSE);
+    }
     if (m_SetupParms.dwMode & SETUP_MODE_INSTALL)
-        ReadInstallOptions(csRest);
+        ApplySwitchGroup(csRest, SwitchGroup::Install, FALSE);
     else
         DropInstallOnlyIniSwitches(csRest);
     if (!(m_SetupParms.dwMode & SETUP_MODE_SELF_DELETE))
-        ReadUserInterfaceOptions(csRest);
-    ReadLogSwitch(csRest);
+        ApplySwitchGroup(csRest, SwitchGroup::UserInterface, FALSE);
+    ApplySwitchGroup(csRest, SwitchGroup::Log, FALSE);
 
     csRest = Trim(csRest);
     if (!(m_SetupParms.dwMode & SETUP_MODE_SELF_DELETE) && !csRest.empty())
@@ -303,149 +226,4 @@ void CSetupApp::GetSetupConfigInfo(const std::string& csCmdLine)
         m_nISResultCode = IS_RESULT_UNKNOWN_TEXT;
         m_SetupParms.dwMode = 0;
     }
-}
-
-void CSetupApp::ReadUninstallSelectors(std::string& csRest)
-{
-    struct Selector
-    {
-        const char* pszName;
-        std::string* pcsField;
-    };
-    const Selector selectors[] = {{"C", &m_SetupParms.csUninstallClass},
-                                  {"B", &m_SetupParms.csUninstallDevice},
-                                  {"I", &m_SetupParms.csUninstallINF}};
-    for (const Selector& selector : selectors)
-    {
-        std::string csValue;
-        if (FindSwitch(csRest, selector.pszName, SWITCH_VALUE_OR_ALL, csValue))
-        {
-            *selector.pcsField = csValue;
-            if (selector.pcsField == &m_SetupParms.csUninstallINF && csValue.find(".INF") != std::string::npos)
-                m_SetupParms.dwSetupConfig |= SETUP_CFG_UNINSTALL_BY_INF_FILE;
-        }
-        else
-            *selector.pcsField = "ALL";
-    }
-}
-
-void CSetupApp::ReadInstallOptions(std::string& csRest)
-{
-    const int kMaxSeconds = 268435455;
-    SETUP_PARMS& parms = m_SetupParms;
-    std::string csValue;
-    if (FindFlag(csRest, "DCERT"))
-        parms.dwSetupConfig |= SETUP_CFG_NO_CERT;
-    if (FindSwitch(csRest, "T", kMaxSeconds, csValue))
-    {
-        // Seconds up to 0xFFFFFFF pass the check, but not all fit 32 bits as milliseconds: the longest
-        // finite wait stands for the rest.
-        unsigned long long ullMs = std::strtoull(csValue.c_str(), nullptr, 10) * 1000ULL;
-        parms.dwWaitTimeout = ullMs < INFINITE ? static_cast<DWORD>(ullMs) : INFINITE - 1;
-    }
-    if (FindSwitch(csRest, "D", kMaxSeconds, csValue))
-        parms.dwUserDefineEnumDeviceToInstall = static_cast<DWORD>(std::strtoul(csValue.c_str(), nullptr, 10));
-    if (FindFlag(csRest, "GS"))
-        parms.dwSetupConfig |= SETUP_CFG_SUCCESS_RESULT_ONLY;
-    if (FindFlag(csRest, "GDSO"))
-        parms.dwSetupConfig |= SETUP_CFG_SUCCESS_RESULT_ONLY;
-    if (FindFlag(csRest, "NE"))
-        parms.dwSetupConfig |= SETUP_CFG_NO_HARDWARE;
-    if (FindFlag(csRest, "NOHW"))
-        parms.dwSetupConfig |= SETUP_CFG_NO_HARDWARE;
-    if (FindFlag(csRest, "PRE"))
-        parms.dwSetupConfig |= SETUP_CFG_PRE;
-    if (FindSwitch(csRest, "IPATH", SWITCH_VALUE_REQUIRED, csValue))
-        parms.csForcedInstallPath = csValue;
-    if (FindSwitch(csRest, "F2", SWITCH_VALUE_OPTIONAL, csValue))
-    {
-        parms.dwSetupConfig |= SETUP_CFG_IS_LOG;
-        if (!csValue.empty())
-            parms.csISLogFile = csValue;
-    }
-    if (FindFlag(csRest, "GDSU"))
-        parms.dwMode |= SETUP_MODE_NO_STATUS_UPGRADE;
-    if (FindSwitch(csRest, "PPATH", SWITCH_VALUE_REQUIRED, csValue))
-    {
-        std::string csPath;
-        for (char c : csValue)
-        {
-            if (c != '"')
-                csPath += c;
-        }
-        parms.csPackagePath = csPath;
-    }
-    if (FindFlag(csRest, "FCTI"))
-        parms.dwSetupConfig |= SETUP_CFG_FCTI;
-    if (FindFlag(csRest, "REBOOTED_FROM_NO_ENUM_INSTALL"))
-    {
-        parms.dwSetupConfig |= SETUP_CFG_REBOOTED_FROM_NO_ENUM;
-        parms.csLogFileName = kLogNoEnumInstall;
-    }
-    if (FindFlag(csRest, "UBI"))
-        parms.dwSetupConfig |= SETUP_CFG_UBI;
-}
-
-void CSetupApp::DropInstallOnlyIniSwitches(std::string& csRest)
-{
-    // The configuration INI adds these for every run; outside an install they mean nothing and must not
-    // be left over, or every uninstall of such a package would end with nothing done.
-    for (const char* pszSwitch : {"GDSU", "GS", "GDSO"})
-        FindFlag(csRest, pszSwitch);
-}
-
-void CSetupApp::ReadUserInterfaceOptions(std::string& csRest)
-{
-    SETUP_PARMS& parms = m_SetupParms;
-    std::string csValue;
-    // An empty "K" is a bad value like any other: it stays on the line and is reported as left over.
-    if (FindSwitch(csRest, "K", SWITCH_VALUE_REQUIRED, csValue))
-        m_csStopProcessList = csValue;
-
-    struct ModeFlag
-    {
-        const char* pszName;
-        DWORD dwBits;
-    };
-    static const ModeFlag modeFlags[] = {
-        {"S1", SETUP_MODE_NO_SPLASH},      {"S2", SETUP_MODE_NO_INITIAL_PROGBAR},
-        {"S3", SETUP_MODE_NO_INITIAL_DLG}, {"S4", SETUP_MODE_NO_INSTALL_PROGBAR},
-        {"S5", SETUP_MODE_NO_FINAL_DLG},   {"S6", SETUP_MODE_SILENT_AFTER_REBOOT},
-    };
-    for (const ModeFlag& flag : modeFlags)
-    {
-        if (FindFlag(csRest, flag.pszName))
-            parms.dwMode |= flag.dwBits;
-    }
-    if (FindFlag(csRest, "S"))
-        parms.dwSetupConfig |= SETUP_CFG_SILENT;
-    if (FindFlag(csRest, "G"))
-        parms.dwSetupConfig &= ~SETUP_CFG_SILENT;
-    if (FindFlag(csRest, "PB0"))
-        parms.dwMode |= SETUP_MODE_STANDARD_PROGBAR;
-    if (FindFlag(csRest, "PB1"))
-        parms.dwMode |= SETUP_MODE_BUSY_PROGBAR;
-    if (FindFlag(csRest, "PREVIEW"))
-        parms.dwSetupConfig |= SETUP_CFG_PREVIEW;
-    if (FindFlag(csRest, "NR"))
-        parms.dwSetupConfig |= SETUP_CFG_NO_REBOOT;
-    if (FindFlag(csRest, "FR") || FindFlag(csRest, "R"))
-        parms.dwSetupConfig |= SETUP_CFG_FORCE_REBOOT;
-    if (FindFlag(csRest, "USS"))
-        parms.dwSetupConfig |= SETUP_CFG_USS;
-    if (FindFlag(csRest, "UDF"))
-        parms.dwSetupConfig |= SETUP_CFG_UDF;
-}
-
-void CSetupApp::ReadLogSwitch(std::string& csRest)
-{
-    std::string csValue;
-    if (!FindSwitch(csRest, "L", SWITCH_VALUE_OR_ALL, csValue))
-        return;
-    m_SetupParms.dwSetupConfig |= SETUP_CFG_LOG;
-    CreateTraceLog();
-    if (EqualsNoCase(csValue, "ALL"))
-        GetTraceLog()->SetLogFile(m_SetupParms.csLogFileName.c_str(), FALSE);
-    else
-        GetTraceLog()->SetLogFile(csValue.c_str(), TRUE);
 }

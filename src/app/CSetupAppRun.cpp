@@ -19,9 +19,9 @@ namespace
 typedef int(WINAPI* PFN_RUN_SETUP_APP_EX)(const char*);
 typedef BOOL(WINAPI* PFN_IS_USER_AN_ADMIN)();
 
-const UINT kIsUserAnAdminOrdinal = 680;
-const DWORD kCloseArpPauseMs = 1000;
-const int kStringChars = 1000;
+const UINT IS_USER_AN_ADMIN_ORDINAL = 680;
+const DWORD CLOSE_ARP_PAUSE_MS = 1000;
+const int STRING_CHARS = 1000;
 
 // Trim, upper case, one leading quote and a matching trailing one, trim again.
 std::string PrepareCommandLine(const std::string& csCmdLine)
@@ -38,8 +38,8 @@ std::string PrepareCommandLine(const std::string& csCmdLine)
 
 std::string LoadProgramString(HINSTANCE hInstance, UINT uID)
 {
-    char szText[kStringChars] = {0};
-    LoadStringA(hInstance, uID, szText, kStringChars);
+    char szText[STRING_CHARS] = {0};
+    LoadStringA(hInstance, uID, szText, STRING_CHARS);
     return szText;
 }
 
@@ -63,17 +63,15 @@ BOOL CSetupApp::RunPatchCode(const char* pszCommandLine)
     CTraceScope trace("CSetupApp::RunPatchCode");
     std::string csFolder;
     GetExeFolder(csFolder, FALSE);
-    HMODULE hPatch = LoadLibraryA((csFolder + "DVXPTCH.DLL").c_str());
-    if (!hPatch)
+    CScopedLibrary patch(LoadLibraryA((csFolder + "DVXPTCH.DLL").c_str()));
+    if (!patch)
         return trace.Return(FALSE);
-    auto pfnRun =
-        reinterpret_cast<PFN_RUN_SETUP_APP_EX>(reinterpret_cast<void (*)()>(GetProcAddress(hPatch, "RunSetupAppEx")));
+    auto pfnRun = reinterpret_cast<PFN_RUN_SETUP_APP_EX>(
+        reinterpret_cast<void (*)()>(GetProcAddress(patch.Get(), "RunSetupAppEx")));
     if (!pfnRun)
-    {
-        FreeLibrary(hPatch);
         return trace.Return(FALSE);
-    }
     // The whole run is the library's; it stays loaded until the process ends.
+    patch.Release();
     m_SetupParms.nRetVal = pfnRun(pszCommandLine ? pszCommandLine : "");
     return trace.Return(TRUE);
 }
@@ -90,7 +88,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
     if (!bRebootedFromNoEnum && CheckForSetup64InstallFromSetup32(csCmdLine))
         return m_SetupParms.nRetVal = 0;
 
-    GetDeviceApi();
+    CreateDeviceApi();
     std::string csWork = GetSetupModeInfo(PrepareCommandLine(csCmdLine));
     DWORD dwMode = m_SetupParms.dwMode;
 
@@ -110,7 +108,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         RunSingleDeviceIni();
     else if (dwMode & SETUP_MODE_CLOSE_ARP)
     {
-        Sleep(kCloseArpPauseMs);
+        Sleep(CLOSE_ARP_PAUSE_MS);
         CloseAddRemovePrograms();
         m_SetupParms.nRetVal = 0;
     }
@@ -142,13 +140,13 @@ BOOL CSetupApp::IsRefusedForRights()
     DWORD dwOSType = GetOSType();
     if (dwOSType == OS_WINXP64 || dwOSType == OS_WIN2003SERVER64 || dwOSType == OS_WINVISTA64)
         return FALSE;
-    HMODULE hShell = LoadLibraryA("SHELL32.DLL");
-    if (!hShell)
+    CScopedLibrary shell(LoadLibraryA("SHELL32.DLL"));
+    if (!shell)
         return FALSE;
     auto pfnIsAdmin = reinterpret_cast<PFN_IS_USER_AN_ADMIN>(reinterpret_cast<void (*)()>(
-        GetProcAddress(hShell, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(kIsUserAnAdminOrdinal)))));
+        GetProcAddress(shell.Get(), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(IS_USER_AN_ADMIN_ORDINAL)))));
     BOOL bAdmin = pfnIsAdmin ? pfnIsAdmin() : TRUE;
-    FreeLibrary(hShell);
+    shell.Reset();
     if (bAdmin)
         return FALSE;
     UINT uText = (dwMode & SETUP_MODE_INSTALL) ? IDS_ADMIN_INSTALL : IDS_ADMIN_UNINSTALL;
@@ -170,6 +168,8 @@ void CSetupApp::RunInteractive(const std::string& csCmdLine)
         TraceLine("%s", m_csCmdLineInfo.c_str());
         TraceLine("dwSetupConfig = %X : dwMode = %X\n", static_cast<unsigned>(m_SetupParms.dwSetupConfig),
                   static_cast<unsigned>(m_SetupParms.dwMode));
+        for (const std::string& csStep : m_cslStepsNotBuilt)
+            TraceUnavailable(csStep.c_str());
     }
     m_SetupParms.hInstance = GetModuleHandleA(nullptr);
 
@@ -253,17 +253,21 @@ int CSetupApp::Shutdown()
     return nRetVal == 0 || nRetVal == 1 ? nRetVal : 0;
 }
 
+// The hand-overs run before the trace log exists: what they could not do is written once it does.
 BOOL CSetupApp::CheckForDeviceSpecificInstallPath(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForDeviceSpecificInstallPath");
     return FALSE;
 }
 
 BOOL CSetupApp::CheckForOSFolderInstall(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForOSFolderInstall");
     return FALSE;
 }
 
 BOOL CSetupApp::CheckForSetup64InstallFromSetup32(const std::string&)
 {
+    m_cslStepsNotBuilt.push_back("CSetupApp::CheckForSetup64InstallFromSetup32");
     return FALSE;
 }

@@ -2,6 +2,7 @@
 #include "app/CSetupApp.h"
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringUtil.h"
 
 BOOL CSetupApp::SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes)
@@ -24,12 +25,9 @@ BOOL CSetupApp::SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWa
         sei.nShow = SW_SHOWNORMAL;
         if (ShellExecuteExA(&sei))
         {
-            if (sei.hProcess)
-            {
-                if (bWait)
-                    WaitForSingleObject(sei.hProcess, INFINITE);
-                CloseHandle(sei.hProcess);
-            }
+            CScopedKernelHandle process(sei.hProcess);
+            if (process && bWait)
+                WaitForSingleObject(process.Get(), INFINITE);
             return trace.Return(TRUE);
         }
         TraceLine("Failed ShellExecuteEx : GetLastError() = %d\n", static_cast<int>(GetLastError()));
@@ -45,9 +43,9 @@ BOOL CSetupApp::SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWa
     std::string csMutable = csCmdLine;
     if (!CreateProcessA(nullptr, csMutable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return trace.Return(FALSE);
+    CScopedKernelHandle thread(pi.hThread);
+    CScopedKernelHandle process(pi.hProcess);
     if (bWait)
-        WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+        WaitForSingleObject(process.Get(), INFINITE);
     return trace.Return(TRUE);
 }

@@ -9,14 +9,7 @@
 #include "common/WindowTools.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
-
-namespace
-{
-
-// How long the control panel may take to go away once its process was stopped.
-const DWORD kWindowGoneMaxMs = 10000;
-
-} // namespace
+#include "platform/CScopedHandle.h"
 
 void CAudioCleanup::GetWindowTitle(char* pszTitleString)
 {
@@ -39,24 +32,21 @@ void CAudioCleanup::CloseMMSYSWindow()
         GetWindowThreadProcessId(hWnd, &dwPid);
         if (!pApi || dwPid == GetCurrentProcessId())
             continue;
-        HANDLE hSnapshot = pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwPid);
-        if (hSnapshot == INVALID_HANDLE_VALUE || !hSnapshot)
+        CScopedKernelHandle snapshot(pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwPid));
+        if (!snapshot)
             break;
         BOOL bStopped = FALSE;
         MODULEENTRY32 module = {};
         module.dwSize = sizeof(module);
-        if (pApi->KModule32First(hSnapshot, &module))
+        if (pApi->KModule32First(snapshot.Get(), &module))
         {
-            HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid);
-            if (hProcess)
-            {
-                bStopped = TerminateProcess(hProcess, 0);
-                CloseHandle(hProcess);
-            }
+            CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid));
+            if (process)
+                bStopped = TerminateProcess(process.Get(), 0);
         }
-        CloseHandle(hSnapshot);
+        snapshot.Reset();
         HWND hFocus = GetFocus();
-        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
+        if (!WaitForWindowToGo(hWnd, hFocus, WINDOW_GONE_MAX_MS))
             TraceLine("ERROR : the window \"%s\" is still there\n", szTitle);
         if (bStopped)
             break;
@@ -73,12 +63,13 @@ void CAudioCleanup::AudioDeviceCleanup(const CStringList& deviceClasses)
     UINT uLen = GetWindowsDirectoryA(szWindows, MAX_PATH);
     if (uLen == 0 || uLen >= MAX_PATH)
         return;
-    static const char* const kOldAudioFiles[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa", "msg32.exe"};
+    static const char* const OLD_AUDIO_FILES[] = {"wstream.dll", "wstrm32.dll", "genmidi.wsl", "gmram.ewa",
+                                                  "msg32.exe"};
     for (const std::string& csClass : deviceClasses)
     {
         if (!EqualsNoCase(csClass, "MEDIA"))
             continue;
-        for (const char* pszFile : kOldAudioFiles)
+        for (const char* pszFile : OLD_AUDIO_FILES)
         {
             char szPath[MAX_PATH];
             FormatBounded(szPath, sizeof(szPath), "%s\\SYSTEM\\%s", szWindows, pszFile);

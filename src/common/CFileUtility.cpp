@@ -1,30 +1,31 @@
 #include "CFileUtility.h"
 
-#include <mutex>
 #include <vector>
 
 #include "common/CTraceScope.h"
+#include "platform/CCriticalSection.h"
 #include "platform/CTextFile.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
 
 // Pause after each folder created or removed, as the file system of older platforms needs.
-const DWORD kFolderPauseMs = 100;
+const DWORD FOLDER_PAUSE_MS = 100;
 // Version resources this large or larger are not read.
-const DWORD kMaxVersionInfo = 32000;
+const DWORD MAX_VERSION_INFO = 32000;
 
-std::mutex g_deletedLock;
+CCriticalSection g_deletedLock;
 CStringList g_deletedFiles;
 
 // Finds the first entry matching a pattern; false if there is none.
 BOOL FindAny(const std::string& csPattern, WIN32_FIND_DATAA& data)
 {
-    HANDLE hFind = FindFirstFileA(csPattern.c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA(csPattern.c_str(), &data));
+    if (!find)
         return FALSE;
-    FindClose(hFind);
+    find.Reset();
     return TRUE;
 }
 
@@ -32,7 +33,7 @@ BOOL ReadVersionInfo(const std::string& csFile, std::vector<BYTE>& info)
 {
     DWORD dwHandle = 0;
     DWORD dwSize = GetFileVersionInfoSizeA(csFile.c_str(), &dwHandle);
-    if (dwSize == 0 || dwSize >= kMaxVersionInfo)
+    if (dwSize == 0 || dwSize >= MAX_VERSION_INFO)
         return FALSE;
     info.assign(dwSize, 0);
     return GetFileVersionInfoA(csFile.c_str(), 0, dwSize, info.data());
@@ -69,8 +70,8 @@ BOOL CFileUtility::FolderExists(const std::string& csPath)
 BOOL CFileUtility::FolderIsEmpty(const std::string& csPath)
 {
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csPath + "\\*.*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csPath + "\\*.*").c_str(), &data));
+    if (!find)
         return TRUE;
     BOOL bEmpty = TRUE;
     do
@@ -81,8 +82,8 @@ BOOL CFileUtility::FolderIsEmpty(const std::string& csPath)
             bEmpty = FALSE;
             break;
         }
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &data));
+    find.Reset();
     return bEmpty;
 }
 
@@ -100,7 +101,7 @@ BOOL CFileUtility::CreateFolderPath(const std::string& csPath, size_t nStart)
         if (CreateDirectoryA(csFolder.c_str(), nullptr))
         {
             bCreated = TRUE;
-            Sleep(kFolderPauseMs);
+            Sleep(FOLDER_PAUSE_MS);
         }
     }
     return bCreated;
@@ -114,7 +115,7 @@ void CFileUtility::RemoveEmptyParents(const std::string& csPath, size_t nStart)
         std::string csFolder = csPath.substr(0, nSlash);
         if (csFolder.size() <= 2 || !FolderIsEmpty(csFolder))
             continue;
-        Sleep(kFolderPauseMs);
+        Sleep(FOLDER_PAUSE_MS);
         RemoveDirectoryA(csFolder.c_str());
     }
 }
@@ -127,14 +128,14 @@ BOOL CFileUtility::DeleteAFile(const std::string& csPath, DWORD dwFlags)
     if (!DeleteFileA(csPath.c_str()))
         return FALSE;
     {
-        std::lock_guard<std::mutex> guard(g_deletedLock);
+        CLock guard(g_deletedLock);
         g_deletedFiles.push_back(csPath);
     }
     if (dwFlags & DELETE_FLAG_REMOVE_EMPTY_PARENTS)
         RemoveEmptyParents(csPath, 2);
     else if (dwFlags & DELETE_FLAG_REMOVE_FOLDER)
     {
-        Sleep(kFolderPauseMs);
+        Sleep(FOLDER_PAUSE_MS);
         size_t nSlash = csPath.rfind('\\');
         if (nSlash != std::string::npos)
             RemoveDirectoryA(csPath.substr(0, nSlash).c_str());
@@ -146,15 +147,15 @@ BOOL CFileUtility::DeleteFolderFiles(const std::string& csFolder, DWORD dwFlags)
 {
     CStringList files;
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csFolder + "\\*.*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csFolder + "\\*.*").c_str(), &data));
+    if (find)
     {
         do
         {
             if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 files.push_back(csFolder + "\\" + data.cFileName);
-        } while (FindNextFileA(hFind, &data));
-        FindClose(hFind);
+        } while (FindNextFileA(find.Get(), &data));
+        find.Reset();
     }
     // Collected first: deleting while the search is open would change what it lists.
     for (const std::string& csFile : files)
@@ -193,8 +194,8 @@ BOOL CFileUtility::CopyFolder(const std::string& csSource, const std::string& cs
     CStringList folders;
     CStringList files;
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csSource + "\\*.*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csSource + "\\*.*").c_str(), &data));
+    if (!find)
         return FALSE;
     do
     {
@@ -210,8 +211,8 @@ BOOL CFileUtility::CopyFolder(const std::string& csSource, const std::string& cs
             folders.push_back(csName);
         else
             files.push_back(csName);
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &data));
+    find.Reset();
 
     for (const std::string& csName : folders)
     {
@@ -318,6 +319,6 @@ BOOL CFileUtility::IsNorvalisFile(const std::string& csFile)
 
 CStringList CFileUtility::GetDeletedFiles()
 {
-    std::lock_guard<std::mutex> guard(g_deletedLock);
+    CLock guard(g_deletedLock);
     return g_deletedFiles;
 }

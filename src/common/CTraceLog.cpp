@@ -5,8 +5,6 @@
 namespace
 {
 
-std::atomic<CTraceLog*> g_pTraceLog{nullptr};
-
 // What follows the last backslash.
 std::string FileNamePart(const std::string& csPath)
 {
@@ -42,9 +40,16 @@ void CTraceLog::SetLogFile(const char* pszName, BOOL bFullPath)
 {
     if (!pszName)
         return;
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    CLock guard(m_lock);
     CloseLocked();
-    m_csPath = bFullPath ? std::string(pszName) : ExeFolder() + pszName;
+    std::string csPath = bFullPath ? std::string(pszName) : ExeFolder() + pszName;
+    // Without a file name the temporary-folder fallback below would name the folder itself.
+    if (FileNamePart(csPath).empty())
+    {
+        m_csPath.clear();
+        return;
+    }
+    m_csPath = csPath;
     if (OpenLocked())
         return;
 
@@ -61,7 +66,7 @@ void CTraceLog::SetLogFile(const char* pszName, BOOL bFullPath)
 
 BOOL CTraceLog::Open()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    CLock guard(m_lock);
     return OpenLocked();
 }
 
@@ -77,7 +82,7 @@ BOOL CTraceLog::OpenLocked()
 
 void CTraceLog::Close()
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    CLock guard(m_lock);
     CloseLocked();
 }
 
@@ -90,10 +95,17 @@ void CTraceLog::CloseLocked()
 
 BOOL CTraceLog::WriteLine(const char* pszText)
 {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!OpenLocked())
+    CLock guard(m_lock);
+    // A second try rides out a passing failure (a scanner holding the file); the line is dropped only
+    // when both fail.
+    if (!OpenLocked() && !OpenLocked())
         return FALSE;
-    m_file.SeekToEnd();
+    // Writing anywhere but at the end would overwrite earlier lines: drop the line instead.
+    if (!m_file.SeekToEnd())
+    {
+        CloseLocked();
+        return FALSE;
+    }
 
     SYSTEMTIME st;
     GetLocalTime(&st);
@@ -125,32 +137,6 @@ void CTraceLog::Unindent()
     while (nDepth > 0 && !m_nDepth.compare_exchange_weak(nDepth, nDepth - 1))
     {
     }
-}
-
-CTraceLog* GetTraceLog()
-{
-    CreateTraceLog();
-    return g_pTraceLog.load();
-}
-
-bool IsTraceLogEnabled()
-{
-    return g_pTraceLog.load() != nullptr;
-}
-
-void CreateTraceLog()
-{
-    if (g_pTraceLog.load())
-        return;
-    CTraceLog* pNew = new CTraceLog;
-    CTraceLog* pExpected = nullptr;
-    if (!g_pTraceLog.compare_exchange_strong(pExpected, pNew))
-        delete pNew;
-}
-
-void DeleteTraceLog()
-{
-    delete g_pTraceLog.exchange(nullptr);
 }
 
 void DisplayCStringList(const char* pszName, const CStringList& list)

@@ -4,14 +4,15 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 
+#include "platform/CCriticalSection.h"
+#include "platform/CCurrentInstance.h"
 #include "platform/CTextFile.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
 
-class CTraceLog
+class CTraceLog : public CCurrentInstance<CTraceLog>
 {
 public:
     CTraceLog() = default;
@@ -21,6 +22,7 @@ public:
 
     // Sets the file (a name beside the executable, or a full path) and opens it once to check it; a file
     // that cannot be opened there moves to the temporary folder under the same name, starting empty.
+    // A name that ends in a backslash names no file and is refused: the log then stays without a file.
     void SetLogFile(const char* pszName, BOOL bFullPath);
     BOOL Open();
     void Close();
@@ -40,14 +42,21 @@ private:
     BOOL m_bOpen = FALSE;
     // Several threads write while the wizard works: the depth is shared, and each line is written whole.
     std::atomic<unsigned> m_nDepth{0};
-    std::recursive_mutex m_lock;
+    // Taken around each line.
+    CCriticalSection m_lock;
     CTextFile m_file;
 };
 
-CTraceLog* GetTraceLog();
-bool IsTraceLogEnabled();
-void CreateTraceLog();
-void DeleteTraceLog();
+// The process's log: the one its owner (the application object, or a tool or test) has created; null
+// while logging is off.
+inline CTraceLog* GetTraceLog()
+{
+    return CTraceLog::Current();
+}
+inline bool IsTraceLogEnabled()
+{
+    return CTraceLog::Current() != nullptr;
+}
 
 // Writes a list as "Item=%d, Data=%s" lines between ENTRY and EXIT lines named after the list.
 void DisplayCStringList(const char* pszName, const CStringList& list);

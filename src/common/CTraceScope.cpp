@@ -1,7 +1,6 @@
 #include "CTraceScope.h"
 
 #include <cstdarg>
-#include <cstring>
 
 #include "common/CTraceLog.h"
 #include "platform/StringUtil.h"
@@ -23,7 +22,7 @@ CTraceScope::CTraceScope(const char* pszName) : m_pszName(pszName ? pszName : ""
     if (!IsTraceLogEnabled())
         return;
     m_bActive = true;
-    char szLine[kLineChars];
+    char szLine[LINE_CHARS];
     KeepLineEnd(szLine, FormatBounded(szLine, sizeof(szLine), "ENTRY: %s\n", m_pszName), sizeof(szLine));
     GetTraceLog()->Indent();
     GetTraceLog()->WriteLine(szLine);
@@ -34,12 +33,12 @@ CTraceScope::CTraceScope(const char* pszName, const char* pszFormat, ...) : m_ps
     if (!IsTraceLogEnabled())
         return;
     m_bActive = true;
-    char szParams[kLineChars];
+    char szParams[LINE_CHARS];
     va_list args;
     va_start(args, pszFormat);
     FormatBoundedV(szParams, sizeof(szParams), pszFormat, args);
     va_end(args);
-    char szLine[kLineChars];
+    char szLine[LINE_CHARS];
     KeepLineEnd(szLine, FormatBounded(szLine, sizeof(szLine), "ENTRY: %s : %s\n", m_pszName, szParams), sizeof(szLine));
     GetTraceLog()->Indent();
     GetTraceLog()->WriteLine(szLine);
@@ -50,7 +49,7 @@ CTraceScope::~CTraceScope()
     // The log may have been switched on or off in between; only a scope that wrote ENTRY writes EXIT.
     if (!m_bActive || !IsTraceLogEnabled())
         return;
-    char szLine[kLineChars];
+    char szLine[LINE_CHARS];
     if (m_bHasResult)
         FormatBounded(szLine, sizeof(szLine), "EXIT:  %s : bRetVal = %d\n", m_pszName, static_cast<int>(m_bRetVal));
     else
@@ -63,13 +62,11 @@ void TraceLine(const char* pszFormat, ...)
 {
     if (!IsTraceLogEnabled())
         return;
-    char szLine[CTraceScope::kLineChars];
+    char szLine[CTraceScope::LINE_CHARS];
     va_list args;
     va_start(args, pszFormat);
     size_t nStored = FormatBoundedV(szLine, sizeof(szLine), pszFormat, args);
     va_end(args);
-    size_t nFormat = std::strlen(pszFormat);
-    if (nFormat > 0 && pszFormat[nFormat - 1] == '\n')
-        KeepLineEnd(szLine, nStored, sizeof(szLine));
+    KeepLineEnd(szLine, nStored, sizeof(szLine));
     GetTraceLog()->WriteLine(szLine);
 }

@@ -17,7 +17,7 @@ class CTraceScope
 {
 public:
     // Composed lines are cut to this many characters; they never overflow.
-    static constexpr size_t kLineChars = 1024;
+    static constexpr size_t LINE_CHARS = 1024;
 
     explicit CTraceScope(const char* pszName);
     // ENTRY line with the operation's parameters: "<name> : <parameters>".

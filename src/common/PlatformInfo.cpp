@@ -2,6 +2,7 @@
 
 #include "platform/CRegistryKey.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -82,14 +83,12 @@ BOOL IsWinME()
 
 BOOL IsWin98SE()
 {
-    HKEY hKey = nullptr;
+    CScopedRegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\Updates", 0,
-                      KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+                      KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
         return FALSE;
-    BOOL bFound =
-        RegQueryValueExA(hKey, "Windows 98 Second Edition", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(hKey);
-    return bFound;
+    return RegQueryValueExA(key.Get(), "Windows 98 Second Edition", nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
 }
 
 DWORD GetOSType()

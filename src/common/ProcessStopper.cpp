@@ -3,6 +3,7 @@
 #include "common/CTraceScope.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -12,8 +13,8 @@ typedef BOOL(WINAPI* PFN_ENUM_PROCESS_MODULES)(HANDLE, HMODULE*, DWORD, LPDWORD)
 typedef DWORD(WINAPI* PFN_GET_MODULE_BASE_NAME)(HANDLE, HMODULE, LPSTR, DWORD);
 
 // A stopped process ends with this code, whatever it would have reported itself.
-const UINT kStoppedExitCode = 0;
-const DWORD kMaxProcesses = 1024;
+const UINT STOPPED_EXIT_CODE = 0;
+const DWORD MAX_PROCESSES = 1024;
 
 template <typename T>
 T Bind(HMODULE hModule, const char* pszName)
@@ -40,15 +41,15 @@ std::string ModuleNameOf(HANDLE hProcess, PFN_ENUM_PROCESS_MODULES pfnEnumModule
 BOOL KillThisGuy(const std::string& csAppToTerminate)
 {
     CTraceScope trace("KillThisGuy", "csAppToTerminate = %s", csAppToTerminate.c_str());
-    HMODULE hPsapi = LoadLibraryA("PSAPI.dll");
-    if (!hPsapi)
+    CScopedLibrary psapi(LoadLibraryA("PSAPI.dll"));
+    if (!psapi)
     {
         TraceLine("Failed to load PSAPI.dll file\n");
         return trace.Return(KillThisGuyAlt(csAppToTerminate));
     }
-    auto pfnEnumProcesses = Bind<PFN_ENUM_PROCESSES>(hPsapi, "EnumProcesses");
-    auto pfnEnumModules = Bind<PFN_ENUM_PROCESS_MODULES>(hPsapi, "EnumProcessModules");
-    auto pfnGetBaseName = Bind<PFN_GET_MODULE_BASE_NAME>(hPsapi, "GetModuleBaseNameA");
+    auto pfnEnumProcesses = Bind<PFN_ENUM_PROCESSES>(psapi.Get(), "EnumProcesses");
+    auto pfnEnumModules = Bind<PFN_ENUM_PROCESS_MODULES>(psapi.Get(), "EnumProcessModules");
+    auto pfnGetBaseName = Bind<PFN_GET_MODULE_BASE_NAME>(psapi.Get(), "GetModuleBaseNameA");
     if (!pfnEnumProcesses)
         TraceLine("Failed to load export EnumProcesses\n");
     if (!pfnEnumModules)
@@ -57,7 +58,7 @@ BOOL KillThisGuy(const std::string& csAppToTerminate)
         TraceLine("Failed to load export GetModuleBaseNameA\n");
 
     BOOL bStopped = FALSE;
-    DWORD adwPids[kMaxProcesses];
+    DWORD adwPids[MAX_PROCESSES];
     DWORD cbPids = 0;
     std::string csWanted = ToUpper(csAppToTerminate);
     if (pfnEnumProcesses && pfnEnumModules && pfnGetBaseName && pfnEnumProcesses(adwPids, sizeof(adwPids), &cbPids))
@@ -69,23 +70,21 @@ BOOL KillThisGuy(const std::string& csAppToTerminate)
             // that is running never stops itself.
             if (adwPids[i] == dwSelf)
                 continue;
-            HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, adwPids[i]);
-            if (!hProcess)
+            CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, adwPids[i]));
+            if (!process)
                 continue;
-            std::string csName = ModuleNameOf(hProcess, pfnEnumModules, pfnGetBaseName);
+            std::string csName = ModuleNameOf(process.Get(), pfnEnumModules, pfnGetBaseName);
             if (!csName.empty() && !csWanted.empty() &&
                 (csName.find(csWanted) != std::string::npos || csWanted.find(csName) != std::string::npos))
             {
                 TraceLine("Found App Running..attempting to stop it\n");
-                if (TerminateProcess(hProcess, kStoppedExitCode))
+                if (TerminateProcess(process.Get(), STOPPED_EXIT_CODE))
                     bStopped = TRUE;
                 else
                     TraceLine("FAILED : Failed to stop app\n");
             }
-            CloseHandle(hProcess);
         }
     }
-    FreeLibrary(hPsapi);
     return trace.Return(bStopped);
 }
 
@@ -95,26 +94,25 @@ BOOL KillThisGuyAlt(const std::string& csAppName)
     KDeviceApi* pApi = GetDeviceApi();
     if (!pApi || csAppName.empty())
         return trace.Return(FALSE);
-    HANDLE hSnapshot = pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE || !hSnapshot)
+    CScopedKernelHandle snapshot(pApi->KCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return trace.Return(FALSE);
     std::string csWanted = ToUpper(csAppName);
     DWORD dwSelf = GetCurrentProcessId();
     BOOL bStopped = FALSE;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL bMore = pApi->KProcess32First(hSnapshot, &entry); bMore; bMore = pApi->KProcess32Next(hSnapshot, &entry))
+    for (BOOL bMore = pApi->KProcess32First(snapshot.Get(), &entry); bMore;
+         bMore = pApi->KProcess32Next(snapshot.Get(), &entry))
     {
         if (entry.th32ProcessID == dwSelf || ToUpper(entry.szExeFile).find(csWanted) == std::string::npos)
             continue;
-        HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
-        if (!hProcess)
+        CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
+        if (!process)
             continue;
         // The first match that can be opened ends the walk.
-        bStopped = TerminateProcess(hProcess, kStoppedExitCode);
-        CloseHandle(hProcess);
+        bStopped = TerminateProcess(process.Get(), STOPPED_EXIT_CODE);
         break;
     }
-    CloseHandle(hSnapshot);
     return trace.Return(bStopped);
 }

@@ -1,11 +1,12 @@
 #include "WindowTools.h"
 
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
 
-const DWORD kPollMs = 100;
+const DWORD POLL_MS = 100;
 
 struct TitleSearch
 {
@@ -39,13 +40,12 @@ std::vector<HWND> FindTopLevelWindows(const std::string& csTitle, BOOL bContains
 std::string LoadModuleString(const char* pszModule, UINT uID, const char* pszFallback)
 {
     std::string csText = pszFallback ? pszFallback : "";
-    HMODULE hModule = LoadLibraryA(pszModule);
-    if (!hModule)
+    CScopedLibrary module(LoadLibraryA(pszModule));
+    if (!module)
         return csText;
     char szText[MAX_PATH] = {0};
-    if (LoadStringA(hModule, uID, szText, MAX_PATH) > 0)
+    if (LoadStringA(module.Get(), uID, szText, MAX_PATH) > 0)
         csText = szText;
-    FreeLibrary(hModule);
     return csText;
 }
 
@@ -56,7 +56,7 @@ BOOL WaitForWindowToGo(HWND hWnd, HWND hFocus, DWORD dwMaxMs)
     {
         if (GetTickCount() - dwStart >= dwMaxMs)
             return FALSE;
-        Sleep(kPollMs);
+        Sleep(POLL_MS);
     }
     if (hFocus && IsWindow(hFocus))
         SetFocus(hFocus);

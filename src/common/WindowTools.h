@@ -13,6 +13,9 @@ std::string LoadModuleString(const char* pszModule, UINT uID, const char* pszFal
 // the order the platform enumerates them. An empty text matches nothing.
 std::vector<HWND> FindTopLevelWindows(const std::string& csTitle, BOOL bContains);
 
+// How long a window whose process was stopped may take to go away before the program moves on.
+const DWORD WINDOW_GONE_MAX_MS = 10000;
+
 // Waits until a window no longer exists, at most dwMaxMs, then gives the focus back to hFocus if that
 // window still exists. True if the window went away in time.
 BOOL WaitForWindowToGo(HWND hWnd, HWND hFocus, DWORD dwMaxMs);

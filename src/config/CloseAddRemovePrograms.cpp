@@ -6,14 +6,7 @@
 #include "common/CTraceScope.h"
 #include "common/WindowTools.h"
 #include "platform/StringUtil.h"
-
-namespace
-{
-
-// How long a stopped window may take to go away before the program moves on.
-const DWORD kWindowGoneMaxMs = 10000;
-
-} // namespace
+#include "platform/CScopedHandle.h"
 
 BOOL CloseAddRemovePrograms()
 {
@@ -28,16 +21,16 @@ BOOL CloseAddRemovePrograms()
         GetWindowThreadProcessId(hWnd, &dwPid);
         if (dwPid == 0 || dwPid == GetCurrentProcessId())
             continue;
-        HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid);
-        if (!hProcess)
+        CScopedKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, dwPid));
+        if (!process)
         {
             TraceLine("FAILED OpenProcess : dwPid = %lu\n", static_cast<unsigned long>(dwPid));
             continue;
         }
-        if (TerminateProcess(hProcess, 0))
+        if (TerminateProcess(process.Get(), 0))
             bClosed = TRUE;
-        CloseHandle(hProcess);
-        if (!WaitForWindowToGo(hWnd, hFocus, kWindowGoneMaxMs))
+        process.Reset();
+        if (!WaitForWindowToGo(hWnd, hFocus, WINDOW_GONE_MAX_MS))
             TraceLine("ERROR : the window \"%s\" is still there\n", csTitle.c_str());
     }
     return trace.Return(bClosed);

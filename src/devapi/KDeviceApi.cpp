@@ -1,11 +1,7 @@
 #include "KDeviceApi.h"
 
-#include <new>
-
 namespace
 {
-
-KDeviceApi* g_pDeviceApi = nullptr;
 
 // Looks the export up now and calls it with the caller's arguments, or gives the fixed result.
 template <typename R, typename... Args>
@@ -18,12 +14,11 @@ R CallExport(HMODULE hModule, const char* pszName, R notAvailable, Args... args)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(pfn))(args...);
 }
 
-BOOL LoadInto(HMODULE& hModule, const char* pszName)
+BOOL LoadInto(CScopedLibrary& library, const char* pszName)
 {
-    if (hModule)
-        return TRUE;
-    hModule = LoadLibraryA(pszName);
-    return hModule != nullptr;
+    if (!library)
+        library.Reset(LoadLibraryA(pszName));
+    return library.IsValid();
 }
 
 } // namespace
@@ -37,21 +32,21 @@ KDeviceApi::KDeviceApi()
 
 BOOL KDeviceApi::LoadSetupApi()
 {
-    return LoadInto(m_hSetupApi, "SETUPAPI.DLL");
+    return LoadInto(m_SetupApi, "SETUPAPI.DLL");
 }
 
 BOOL KDeviceApi::LoadCfgMgr()
 {
-    return LoadInto(m_hCfgMgr, "CFGMGR32.DLL");
+    return LoadInto(m_CfgMgr, "CFGMGR32.DLL");
 }
 
 BOOL KDeviceApi::LoadKernel()
 {
-    return LoadInto(m_hKernel, "KERNEL32.DLL");
+    return LoadInto(m_Kernel, "KERNEL32.DLL");
 }
 
 #define SETUPAPI_CALL(R, NAME, FAIL, ...)                                                                              \
-    (LoadSetupApi() ? CallExport<R>(m_hSetupApi, NAME, FAIL, __VA_ARGS__) : (FAIL))
+    (LoadSetupApi() ? CallExport<R>(m_SetupApi.Get(), NAME, FAIL, __VA_ARGS__) : (FAIL))
 
 HDEVINFO KDeviceApi::KSetupDiGetClassDevs(const GUID* ClassGuid, PCSTR Enumerator, HWND hwndParent, DWORD Flags)
 {
@@ -237,7 +232,7 @@ void KDeviceApi::KSetupCloseInfFile(HINF InfHandle)
 {
     if (!LoadSetupApi())
         return;
-    FARPROC pfn = GetProcAddress(m_hSetupApi, "SetupCloseInfFile");
+    FARPROC pfn = GetProcAddress(m_SetupApi.Get(), "SetupCloseInfFile");
     if (pfn)
         reinterpret_cast<void(WINAPI*)(HINF)>(reinterpret_cast<void (*)()>(pfn))(InfHandle);
 }
@@ -303,14 +298,14 @@ CONFIGRET KDeviceApi::KCM_Locate_DevInst(PDEVINST pdnDevInst, DEVINSTID_A pDevic
 {
     if (!LoadCfgMgr())
         return 0;
-    return CallExport<CONFIGRET>(m_hCfgMgr, "CM_Locate_DevNodeA", 0, pdnDevInst, pDeviceID, ulFlags);
+    return CallExport<CONFIGRET>(m_CfgMgr.Get(), "CM_Locate_DevNodeA", 0, pdnDevInst, pDeviceID, ulFlags);
 }
 
 CONFIGRET KDeviceApi::KCM_Reenumerate_DevInst(DEVINST dnDevInst, ULONG ulFlags)
 {
     if (!LoadCfgMgr())
         return 0;
-    return CallExport<CONFIGRET>(m_hCfgMgr, "CM_Reenumerate_DevNode", 0, dnDevInst, ulFlags);
+    return CallExport<CONFIGRET>(m_CfgMgr.Get(), "CM_Reenumerate_DevNode", 0, dnDevInst, ulFlags);
 }
 
 CONFIGRET KDeviceApi::KCM_Get_DevNode_Status_Ex(PULONG pulStatus, PULONG pulProblemNumber, DEVINST dnDevInst,
@@ -318,7 +313,7 @@ CONFIGRET KDeviceApi::KCM_Get_DevNode_Status_Ex(PULONG pulStatus, PULONG pulProb
 {
     if (!LoadCfgMgr())
         return 0;
-    return CallExport<CONFIGRET>(m_hCfgMgr, "CM_Get_DevNode_Status_Ex", 0, pulStatus, pulProblemNumber, dnDevInst,
+    return CallExport<CONFIGRET>(m_CfgMgr.Get(), "CM_Get_DevNode_Status_Ex", 0, pulStatus, pulProblemNumber, dnDevInst,
                                  ulFlags, hMachine);
 }
 
@@ -326,55 +321,51 @@ DWORD KDeviceApi::KCMP_WaitNoPendingInstallEvents(DWORD dwTimeout)
 {
     if (!LoadCfgMgr())
         return 0;
-    return CallExport<DWORD>(m_hCfgMgr, "CMP_WaitNoPendingInstallEvents", 0, dwTimeout);
+    return CallExport<DWORD>(m_CfgMgr.Get(), "CMP_WaitNoPendingInstallEvents", 0, dwTimeout);
 }
 
 HANDLE KDeviceApi::KCreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID)
 {
     if (!LoadKernel())
         return INVALID_HANDLE_VALUE;
-    return CallExport<HANDLE>(m_hKernel, "CreateToolhelp32Snapshot", INVALID_HANDLE_VALUE, dwFlags, th32ProcessID);
+    return CallExport<HANDLE>(m_Kernel.Get(), "CreateToolhelp32Snapshot", INVALID_HANDLE_VALUE, dwFlags, th32ProcessID);
 }
 
 BOOL KDeviceApi::KProcess32First(HANDLE hSnapshot, LPPROCESSENTRY32 lppe)
 {
-    return LoadKernel() ? CallExport<BOOL>(m_hKernel, "Process32First", FALSE, hSnapshot, lppe) : FALSE;
+    return LoadKernel() ? CallExport<BOOL>(m_Kernel.Get(), "Process32First", FALSE, hSnapshot, lppe) : FALSE;
 }
 
 BOOL KDeviceApi::KProcess32Next(HANDLE hSnapshot, LPPROCESSENTRY32 lppe)
 {
-    return LoadKernel() ? CallExport<BOOL>(m_hKernel, "Process32Next", FALSE, hSnapshot, lppe) : FALSE;
+    return LoadKernel() ? CallExport<BOOL>(m_Kernel.Get(), "Process32Next", FALSE, hSnapshot, lppe) : FALSE;
 }
 
 BOOL KDeviceApi::KModule32First(HANDLE hSnapshot, LPMODULEENTRY32 lpme)
 {
-    return LoadKernel() ? CallExport<BOOL>(m_hKernel, "Module32First", FALSE, hSnapshot, lpme) : FALSE;
+    return LoadKernel() ? CallExport<BOOL>(m_Kernel.Get(), "Module32First", FALSE, hSnapshot, lpme) : FALSE;
 }
 
 BOOL KDeviceApi::KUpdateDriverForPlugAndPlayDevices(HWND hwndParent, LPCSTR HardwareId, LPCSTR FullInfPath,
                                                     DWORD InstallFlags, PBOOL bRebootRequired)
 {
-    HMODULE hNewDev = LoadLibraryA("NEWDEV.DLL");
-    if (!hNewDev)
+    CScopedLibrary newDev(LoadLibraryA("NEWDEV.DLL"));
+    if (!newDev)
         return FALSE;
-    BOOL bResult = CallExport<BOOL>(hNewDev, "UpdateDriverForPlugAndPlayDevicesA", FALSE, hwndParent, HardwareId,
-                                    FullInfPath, InstallFlags, bRebootRequired);
-    FreeLibrary(hNewDev);
-    return bResult;
+    return CallExport<BOOL>(newDev.Get(), "UpdateDriverForPlugAndPlayDevicesA", FALSE, hwndParent, HardwareId,
+                            FullInfPath, InstallFlags, bRebootRequired);
 }
 
-KDeviceApi* GetDeviceApi()
-{
-    if (!g_pDeviceApi)
-        g_pDeviceApi = new (std::nothrow) KDeviceApi;
-    return g_pDeviceApi;
-}
-
-void DeleteDeviceApi()
-{
-    delete g_pDeviceApi;
-    g_pDeviceApi = nullptr;
-}
+// The driver package library's own codes; its header is not part of every SDK.
+#ifndef ERROR_NO_DEVICE_ID
+#define ERROR_NO_DEVICE_ID 0xE0000301L
+#endif
+#ifndef ERROR_MISSING_FILE
+#define ERROR_MISSING_FILE 0xE0000303L
+#endif
+#ifndef ERROR_INVALID_CATALOG_DATA
+#define ERROR_INVALID_CATALOG_DATA 0xE0000304L
+#endif
 
 void GetErrorCodeName(DWORD dwCode, std::string& csName)
 {
@@ -383,34 +374,40 @@ void GetErrorCodeName(DWORD dwCode, std::string& csName)
         DWORD dwCode;
         const char* pszName;
     };
+// Each entry names the code by the platform's own constant, so the table cannot drift from the headers.
+#define ERROR_NAME(code)                                                                                               \
+    {                                                                                                                  \
+        static_cast<DWORD>(code), #code                                                                                \
+    }
     static const ErrorName names[] = {
-        {0x0, "ERROR_SUCCESS"},
-        {0x1, "ERROR_INVALID_FUNCTION"},
-        {0x2, "ERROR_FILE_NOT_FOUND"},
-        {0x5, "ERROR_ACCESS_DENIED"},
-        {0xA, "ERROR_BAD_ENVIRONMENT"},
-        {0xE, "ERROR_OUTOFMEMORY"},
-        {0x20, "ERROR_SHARING_VIOLATION"},
-        {0x52, "ERROR_CANNOT_MAKE"},
-        {0x57, "ERROR_INVALID_PARAMETER"},
-        {0x7B, "ERROR_INVALID_NAME"},
-        {0xB7, "ERROR_ALREADY_EXISTS"},
-        {0xCE, "ERROR_FILENAME_EXCED_RANGE"},
-        {0x103, "ERROR_NO_MORE_ITEMS"},
-        {0x643, "ERROR_INSTALL_FAILURE"},
-        {0x65E, "ERROR_UNSUPPORTED_TYPE"},
-        {0x780, "ERROR_CANT_ACCESS_FILE"},
-        {0x80092003, "CRYPT_E_FILE_ERROR"},
-        {0x800B0100, "TRUST_E_NOSIGNATURE"},
-        {0x800B0101, "CERT_E_EXPIRED"},
-        {0x800B0110, "CERT_E_WRONG_USAGE"},
-        {0xE000020B, "ERROR_NO_SUCH_DEVINST"},
-        {0xE0000235, "ERROR_IN_WOW64"},
-        {0xE0000244, "ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH"},
-        {0xE0000301, "ERROR_NO_DEVICE_ID"},
-        {0xE0000303, "ERROR_MISSING_FILE"},
-        {0xE0000304, "ERROR_INVALID_CATALOG_DATA"},
+        ERROR_NAME(ERROR_SUCCESS),
+        ERROR_NAME(ERROR_INVALID_FUNCTION),
+        ERROR_NAME(ERROR_FILE_NOT_FOUND),
+        ERROR_NAME(ERROR_ACCESS_DENIED),
+        ERROR_NAME(ERROR_BAD_ENVIRONMENT),
+        ERROR_NAME(ERROR_OUTOFMEMORY),
+        ERROR_NAME(ERROR_SHARING_VIOLATION),
+        ERROR_NAME(ERROR_CANNOT_MAKE),
+        ERROR_NAME(ERROR_INVALID_PARAMETER),
+        ERROR_NAME(ERROR_INVALID_NAME),
+        ERROR_NAME(ERROR_ALREADY_EXISTS),
+        ERROR_NAME(ERROR_FILENAME_EXCED_RANGE),
+        ERROR_NAME(ERROR_NO_MORE_ITEMS),
+        ERROR_NAME(ERROR_INSTALL_FAILURE),
+        ERROR_NAME(ERROR_UNSUPPORTED_TYPE),
+        ERROR_NAME(ERROR_CANT_ACCESS_FILE),
+        ERROR_NAME(CRYPT_E_FILE_ERROR),
+        ERROR_NAME(TRUST_E_NOSIGNATURE),
+        ERROR_NAME(CERT_E_EXPIRED),
+        ERROR_NAME(CERT_E_WRONG_USAGE),
+        ERROR_NAME(ERROR_NO_SUCH_DEVINST),
+        ERROR_NAME(ERROR_IN_WOW64),
+        ERROR_NAME(ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH),
+        ERROR_NAME(ERROR_NO_DEVICE_ID),
+        ERROR_NAME(ERROR_MISSING_FILE),
+        ERROR_NAME(ERROR_INVALID_CATALOG_DATA),
     };
+#undef ERROR_NAME
     for (const ErrorName& entry : names)
     {
         if (entry.dwCode == dwCode)

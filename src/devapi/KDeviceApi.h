@@ -5,12 +5,15 @@
 
 #include <string>
 
+#include "platform/CCurrentInstance.h"
+#include "platform/CScopedHandle.h"
 #include "platform/win32.h"
 
-class KDeviceApi
+class KDeviceApi : public CCurrentInstance<KDeviceApi>
 {
 public:
     KDeviceApi();
+    ~KDeviceApi() = default;
     KDeviceApi(const KDeviceApi&) = delete;
     KDeviceApi& operator=(const KDeviceApi&) = delete;
 
@@ -103,14 +106,17 @@ public:
                                             PBOOL bRebootRequired);
 
 private:
-    HMODULE m_hSetupApi = nullptr;
-    HMODULE m_hCfgMgr = nullptr;
-    HMODULE m_hKernel = nullptr;
+    CScopedLibrary m_SetupApi;
+    CScopedLibrary m_CfgMgr;
+    CScopedLibrary m_Kernel;
 };
 
-// The process's device layer, created on first use.
-KDeviceApi* GetDeviceApi();
-void DeleteDeviceApi();
+// The process's device layer: the one its owner (the application object, or a tool or test) has created;
+// null before that.
+inline KDeviceApi* GetDeviceApi()
+{
+    return KDeviceApi::Current();
+}
 
 // The symbolic name of a platform error code for trace lines; "UNKNOWN ERROR" for codes not in the table.
 void GetErrorCodeName(DWORD dwCode, std::string& csName);

@@ -5,6 +5,7 @@
 #include "devapi/KDeviceApi.h"
 #include "platform/StringList.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 const char* const CCabFile::kExtractFolderName = "DVX_CAB_EXTRACT";
 
@@ -16,16 +17,16 @@ CStringList ListEntries(const std::string& csFolder, const char* pszPattern)
 {
     CStringList entries;
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csFolder + pszPattern).c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csFolder + pszPattern).c_str(), &data));
+    if (!find)
         return entries;
     do
     {
         std::string csName = data.cFileName;
         if (csName != "." && csName != "..")
             entries.push_back(csFolder + csName);
-    } while (FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &data));
+    find.Reset();
     return entries;
 }
 

@@ -12,18 +12,10 @@
 namespace
 {
 
-const HKEY kNoKey = reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
-
-bool IsKey(HKEY hKey)
+// Reads a value of an open key.
+DWORD ReadValue(const CScopedRegKey& key, const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize)
 {
-    return hKey && hKey != kNoKey;
-}
-
-// Reads a value of an open key; the key is closed afterwards.
-DWORD ReadValueAndClose(HKEY hKey, const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize)
-{
-    LONG lResult = RegQueryValueExA(hKey, pszValueName, nullptr, nullptr, pBuffer, pdwSize);
-    RegCloseKey(hKey);
+    LONG lResult = RegQueryValueExA(key.Get(), pszValueName, nullptr, nullptr, pBuffer, pdwSize);
     if (lResult != ERROR_SUCCESS)
     {
         *pdwSize = 0;
@@ -54,14 +46,11 @@ CDevNode::~CDevNode()
 
 void CDevNode::ReleaseDeviceSet()
 {
-    if (m_hDevInfo == INVALID_HANDLE_VALUE)
+    if (!m_hDevInfo)
         return;
     if (KDeviceApi* pApi = GetDeviceApi())
-    {
-        pApi->KSetupDiDestroyDriverInfoList(m_hDevInfo, &m_DevInfoData, SPDIT_CLASSDRIVER);
-        pApi->KSetupDiDestroyDeviceInfoList(m_hDevInfo);
-    }
-    m_hDevInfo = INVALID_HANDLE_VALUE;
+        pApi->KSetupDiDestroyDriverInfoList(m_hDevInfo.Get(), &m_DevInfoData, SPDIT_CLASSDRIVER);
+    m_hDevInfo.Reset();
 }
 
 void CDevNode::Initialize(const char* pszPNPID, BOOL bVerifyEnumDevice)
@@ -84,22 +73,21 @@ BOOL CDevNode::FindDevNode(const char* pszPNPID, BOOL bVerifyEnumDevice)
     m_DevInfoData = {};
     m_DevInfoData.cbSize = sizeof(SP_DEVINFO_DATA);
     KDeviceApi* pApi = GetDeviceApi();
-    HDEVINFO hDevInfo =
-        pApi ? pApi->KSetupDiGetClassDevs(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES) : nullptr;
     // No SETUPAPI gives 0, a failed call -1: either way there is no set to walk.
-    if (!hDevInfo || hDevInfo == INVALID_HANDLE_VALUE)
+    if (pApi)
+        m_hDevInfo.Reset(pApi->KSetupDiGetClassDevs(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+    if (!m_hDevInfo)
         return trace.Return(FALSE);
-    m_hDevInfo = hDevInfo;
 
     std::string csTarget = ToUpper(pszPNPID ? pszPNPID : "");
     BOOL bFound = FALSE;
     DWORD dwFailures = 0;
     for (DWORD dwIndex = 0; !bFound; ++dwIndex)
     {
-        if (!pApi->KSetupDiEnumDeviceInfo(m_hDevInfo, dwIndex, &m_DevInfoData))
+        if (!pApi->KSetupDiEnumDeviceInfo(m_hDevInfo.Get(), dwIndex, &m_DevInfoData))
         {
             DWORD dwError = GetLastError();
-            if (dwError == ERROR_NO_MORE_ITEMS || dwError == ERROR_INVALID_HANDLE || ++dwFailures >= kMaxEnumFailures)
+            if (dwError == ERROR_NO_MORE_ITEMS || dwError == ERROR_INVALID_HANDLE || ++dwFailures >= MAX_ENUM_FAILURES)
                 break;
             continue;
         }
@@ -131,13 +119,13 @@ CStringList CDevNode::ReadHardwareIDs()
     CStringList ids;
     KDeviceApi* pApi = GetDeviceApi();
     DWORD dwRequired = 0;
-    pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo, &m_DevInfoData, SPDRP_HARDWAREID, nullptr, nullptr, 0,
+    pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo.Get(), &m_DevInfoData, SPDRP_HARDWAREID, nullptr, nullptr, 0,
                                             &dwRequired);
     if (dwRequired == 0)
         return ids;
     // Five spare bytes keep even an unterminated value terminated.
     std::vector<char> buffer(dwRequired + 5, '\0');
-    if (!pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo, &m_DevInfoData, SPDRP_HARDWAREID, nullptr,
+    if (!pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo.Get(), &m_DevInfoData, SPDRP_HARDWAREID, nullptr,
                                                  reinterpret_cast<BYTE*>(buffer.data()), dwRequired, nullptr))
         return ids;
     if (m_bNT)
@@ -191,91 +179,79 @@ BOOL CDevNode::GetDeviceRegistryProperty(DWORD dwProperty, BYTE* pBuffer, DWORD*
     if (!IsBound() || !pdwSize)
         return FALSE;
     KDeviceApi* pApi = GetDeviceApi();
-    return pApi && pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo, &m_DevInfoData, dwProperty, nullptr, pBuffer,
-                                                           *pdwSize, pdwSize);
+    return pApi && pApi->KSetupDiGetDeviceRegistryProperty(m_hDevInfo.Get(), &m_DevInfoData, dwProperty, nullptr,
+                                                           pBuffer, *pdwSize, pdwSize);
 }
 
-HKEY CDevNode::OpenDeviceKey(DWORD dwKeyType, REGSAM samDesired)
+CScopedRegKey CDevNode::OpenDeviceKey(DWORD dwKeyType, REGSAM samDesired)
 {
     KDeviceApi* pApi = GetDeviceApi();
     if (!IsBound() || !pApi)
-        return kNoKey;
-    HKEY hKey = pApi->KSetupDiOpenDevRegKey(m_hDevInfo, &m_DevInfoData, DICS_FLAG_GLOBAL, 0, dwKeyType, samDesired);
-    return IsKey(hKey) ? hKey : kNoKey;
+        return CScopedRegKey();
+    return CScopedRegKey(
+        pApi->KSetupDiOpenDevRegKey(m_hDevInfo.Get(), &m_DevInfoData, DICS_FLAG_GLOBAL, 0, dwKeyType, samDesired));
 }
 
 BOOL CDevNode::ReadDeviceKeyValue(const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize)
 {
-    HKEY hKey = OpenDeviceKey(DIREG_DEV, KEY_READ);
-    if (!IsKey(hKey) || !pdwSize)
-    {
-        if (IsKey(hKey))
-            RegCloseKey(hKey);
+    CScopedRegKey key = OpenDeviceKey(DIREG_DEV, KEY_READ);
+    if (!key || !pdwSize)
         return FALSE;
-    }
-    return ReadValueAndClose(hKey, pszValueName, pBuffer, pdwSize) != 0;
+    return ReadValue(key, pszValueName, pBuffer, pdwSize) != 0;
 }
 
 DWORD CDevNode::ReadDriverKeyValue(const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize)
 {
     if (!pdwSize)
         return 0;
-    HKEY hKey = OpenDeviceKey(DIREG_DRV, KEY_READ);
-    if (!IsKey(hKey))
+    CScopedRegKey key = OpenDeviceKey(DIREG_DRV, KEY_READ);
+    if (!key)
     {
         *pdwSize = 0;
         return 0;
     }
-    return ReadValueAndClose(hKey, pszValueName, pBuffer, pdwSize);
+    return ReadValue(key, pszValueName, pBuffer, pdwSize);
 }
 
 DWORD CDevNode::ReadDriverSubKeyValue(const char* pszSubKey, const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize)
 {
     if (!pdwSize)
         return 0;
-    HKEY hKey = OpenDeviceKey(DIREG_DRV, KEY_READ);
-    HKEY hSubKey = nullptr;
-    if (!IsKey(hKey) || RegOpenKeyExA(hKey, pszSubKey, 0, KEY_READ, &hSubKey) != ERROR_SUCCESS)
+    CScopedRegKey key = OpenDeviceKey(DIREG_DRV, KEY_READ);
+    CScopedRegKey subKey;
+    if (!key || RegOpenKeyExA(key.Get(), pszSubKey, 0, KEY_READ, subKey.Receive()) != ERROR_SUCCESS)
     {
-        if (IsKey(hKey))
-            RegCloseKey(hKey);
         *pdwSize = 0;
         return 0;
     }
-    RegCloseKey(hKey);
-    return ReadValueAndClose(hSubKey, pszValueName, pBuffer, pdwSize);
+    return ReadValue(subKey, pszValueName, pBuffer, pdwSize);
 }
 
 BOOL CDevNode::WriteDriverKeyValue(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD dwSize)
 {
-    HKEY hKey = OpenDeviceKey(DIREG_DRV, KEY_ALL_ACCESS);
-    if (!IsKey(hKey))
+    CScopedRegKey key = OpenDeviceKey(DIREG_DRV, KEY_ALL_ACCESS);
+    if (!key)
         return FALSE;
-    LONG lResult = RegSetValueExA(hKey, pszValueName, 0, dwType, pData, dwSize);
-    RegCloseKey(hKey);
-    return lResult == ERROR_SUCCESS;
+    return RegSetValueExA(key.Get(), pszValueName, 0, dwType, pData, dwSize) == ERROR_SUCCESS;
 }
 
 BOOL CDevNode::WriteDriverSubKeyValue(const char* pszSubKey, const char* pszValueName, DWORD dwType, const BYTE* pData,
                                       DWORD dwSize)
 {
-    HKEY hKey = OpenDeviceKey(DIREG_DRV, KEY_READ);
-    if (!IsKey(hKey))
+    CScopedRegKey key = OpenDeviceKey(DIREG_DRV, KEY_READ);
+    if (!key)
         return FALSE;
-    HKEY hSubKey = nullptr;
-    LONG lResult = RegOpenKeyExA(hKey, pszSubKey, 0, KEY_ALL_ACCESS, &hSubKey);
-    RegCloseKey(hKey);
-    if (lResult != ERROR_SUCCESS)
+    CScopedRegKey subKey;
+    if (RegOpenKeyExA(key.Get(), pszSubKey, 0, KEY_ALL_ACCESS, subKey.Receive()) != ERROR_SUCCESS)
         return FALSE;
-    lResult = RegSetValueExA(hSubKey, pszValueName, 0, dwType, pData, dwSize);
-    RegCloseKey(hSubKey);
-    return lResult == ERROR_SUCCESS;
+    key.Reset();
+    return RegSetValueExA(subKey.Get(), pszValueName, 0, dwType, pData, dwSize) == ERROR_SUCCESS;
 }
 
 BOOL CDevNode::RemoveDevice()
 {
     KDeviceApi* pApi = GetDeviceApi();
-    return IsBound() && pApi && pApi->KSetupDiCallClassInstaller(DIF_REMOVE, m_hDevInfo, &m_DevInfoData);
+    return IsBound() && pApi && pApi->KSetupDiCallClassInstaller(DIF_REMOVE, m_hDevInfo.Get(), &m_DevInfoData);
 }
 
 BOOL CDevNode::ChangeState(BOOL bEnable)
@@ -289,9 +265,9 @@ BOOL CDevNode::ChangeState(BOOL bEnable)
     params.StateChange = bEnable ? DICS_ENABLE : DICS_DISABLE;
     params.Scope = DICS_FLAG_CONFIGSPECIFIC;
     params.HwProfile = 0;
-    return pApi->KSetupDiSetClassInstallParams(m_hDevInfo, &m_DevInfoData, &params.ClassInstallHeader,
+    return pApi->KSetupDiSetClassInstallParams(m_hDevInfo.Get(), &m_DevInfoData, &params.ClassInstallHeader,
                                                sizeof(params)) &&
-           pApi->KSetupDiChangeState(m_hDevInfo, &m_DevInfoData);
+           pApi->KSetupDiChangeState(m_hDevInfo.Get(), &m_DevInfoData);
 }
 
 BOOL CDevNode::CheckDeviceState(BOOL bEnable)
@@ -301,7 +277,7 @@ BOOL CDevNode::CheckDeviceState(BOOL bEnable)
         return !bEnable;
     SP_DEVINFO_LIST_DETAIL_DATA_A detail = {};
     detail.cbSize = sizeof(detail);
-    if (!pApi->KSetupDiGetDeviceInfoListDetail(m_hDevInfo, &detail))
+    if (!pApi->KSetupDiGetDeviceInfoListDetail(m_hDevInfo.Get(), &detail))
         return !bEnable;
     ULONG ulStatus = 0;
     ULONG ulProblem = 0;
@@ -317,15 +293,15 @@ HKEY CDevNode::RegOpenClassDeviceKey()
     CTraceScope trace("CDevNode::RegOpenClassDeviceKey");
     CloseClassDeviceKey();
     m_hClassDeviceKey = OpenDeviceKey(DIREG_DRV, KEY_ALL_ACCESS);
-    TraceLine("m_hClassDeviceKey = %d\n", static_cast<int>(reinterpret_cast<INT_PTR>(m_hClassDeviceKey)));
-    return m_hClassDeviceKey;
+    // Callers test the key against INVALID_HANDLE_VALUE, as SetupAPI reports it.
+    HKEY hKey = m_hClassDeviceKey ? m_hClassDeviceKey.Get() : reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
+    TraceLine("m_hClassDeviceKey = %d\n", static_cast<int>(reinterpret_cast<INT_PTR>(hKey)));
+    return hKey;
 }
 
 void CDevNode::CloseClassDeviceKey()
 {
-    if (IsKey(m_hClassDeviceKey))
-        RegCloseKey(m_hClassDeviceKey);
-    m_hClassDeviceKey = kNoKey;
+    m_hClassDeviceKey.Reset();
 }
 
 size_t CDevNode::GetHardwareIDs(CStringList& list)
@@ -341,7 +317,7 @@ BOOL CDevNode::GetDeviceInstanceId(char* pszInstanceId)
 {
     KDeviceApi* pApi = GetDeviceApi();
     return IsBound() && pApi && pszInstanceId &&
-           pApi->KSetupDiGetDeviceInstanceId(m_hDevInfo, &m_DevInfoData, pszInstanceId, MAX_PATH, nullptr);
+           pApi->KSetupDiGetDeviceInstanceId(m_hDevInfo.Get(), &m_DevInfoData, pszInstanceId, MAX_PATH, nullptr);
 }
 
 BOOL CDevNode::HasDriverKey()

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "devapi/CScopedDevInfo.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringList.h"
 #include "platform/win32.h"
 
@@ -20,7 +22,7 @@ public:
     void Initialize(const char* pszPNPID, BOOL bVerifyEnumDevice);
     BOOL FindDevNode(const char* pszPNPID, BOOL bVerifyEnumDevice);
     BOOL IsEnumDevice();
-    BOOL IsBound() const { return m_hDevInfo != INVALID_HANDLE_VALUE; }
+    BOOL IsBound() const { return m_hDevInfo.IsValid(); }
 
     BOOL GetDeviceRegistryProperty(DWORD dwProperty, BYTE* pBuffer, DWORD* pdwSize);
     BOOL ReadDeviceKeyValue(const char* pszValueName, BYTE* pBuffer, DWORD* pdwSize);
@@ -40,18 +42,18 @@ public:
     BOOL HasDriverKey();
 
     // An enumeration that fails this many times in a row, for reasons other than its end, is given up.
-    static const DWORD kMaxEnumFailures = 64;
+    static const DWORD MAX_ENUM_FAILURES = 64;
 
 private:
     // The device's hardware IDs: a multi-string on NT, comma-separated pieces on Windows 9x.
     CStringList ReadHardwareIDs();
-    HKEY OpenDeviceKey(DWORD dwKeyType, REGSAM samDesired);
+    CScopedRegKey OpenDeviceKey(DWORD dwKeyType, REGSAM samDesired);
     void ReleaseDeviceSet();
 
     DWORD m_dwPlatform = 0;
     BOOL m_bNT = FALSE;
-    HDEVINFO m_hDevInfo = INVALID_HANDLE_VALUE;
+    CScopedDevInfo m_hDevInfo;
     SP_DEVINFO_DATA m_DevInfoData = {};
     BOOL m_bInitialized = FALSE;
-    HKEY m_hClassDeviceKey = reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
+    CScopedRegKey m_hClassDeviceKey;
 };

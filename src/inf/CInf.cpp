@@ -10,7 +10,7 @@
 namespace
 {
 
-const char* kNoManufacturerTag = "NVLS_XYZ_INF";
+const char* NO_MANUFACTURER_TAG = "NVLS_XYZ_INF";
 
 // Whether a model's first hardware ID has a form setup can install (enumerator, then the rest).
 bool IsSupportedHardwareIDForm(const std::string& csID)
@@ -60,7 +60,7 @@ BOOL CInf::Initialize(const char* pszINFFileName)
     m_szINFFileName = pszINFFileName ? pszINFFileName : "";
     size_t nSlash = m_szINFFileName.find_last_of('\\');
     m_szINFPath = nSlash == std::string::npos ? m_szINFFileName : m_szINFFileName.substr(0, nSlash);
-    m_szManufacturerTag = kNoManufacturerTag;
+    m_szManufacturerTag = NO_MANUFACTURER_TAG;
 
     KDeviceApi* pApi = GetDeviceApi();
     HINF hInf =

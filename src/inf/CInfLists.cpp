@@ -12,8 +12,8 @@
 namespace
 {
 
-const char* kEmptyField = "EMPTY";
-const DWORD kPathChars = 500;
+const char* EMPTY_FIELD = "EMPTY";
+const DWORD PATH_CHARS = 500;
 
 // Field 4 of a copy-list line: "0x..." is hexadecimal (its last four digits), anything else decimal.
 DWORD ParseCopyFlags(const std::string& csFlags)
@@ -53,12 +53,12 @@ void CInf::ReadCopyFilesSection(const std::string& csSection, CCopyFilesList& li
                 COPY_FILES_INFO info;
                 if (!ReadField(context, 1, info.kFileName))
                     return false;
-                char szSubFolder[kPathChars] = {0};
-                char szTarget[kPathChars] = {0};
+                char szSubFolder[PATH_CHARS] = {0};
+                char szTarget[PATH_CHARS] = {0};
                 UINT uSourceId = 0;
                 if (!pApi->KSetupGetSourceFileLocation(m_hInf, nullptr, info.kFileName.c_str(), &uSourceId, szSubFolder,
-                                                       kPathChars, nullptr) ||
-                    !pApi->KSetupGetTargetPath(m_hInf, nullptr, csCopyList.c_str(), szTarget, kPathChars, nullptr))
+                                                       PATH_CHARS, nullptr) ||
+                    !pApi->KSetupGetTargetPath(m_hInf, nullptr, csCopyList.c_str(), szTarget, PATH_CHARS, nullptr))
                     return false;
                 std::string csSub = szSubFolder;
                 info.kSourceFile = m_szINFPath + "\\" + (csSub.empty() ? "" : csSub + "\\") + info.kFileName;
@@ -75,7 +75,7 @@ void CInf::ReadCopyFilesSection(const std::string& csSection, CCopyFilesList& li
 
 size_t CInf::GetCopyFilesList(const std::string& csHardwareID, CCopyFilesList& list)
 {
-    static const char* const kParts[] = {"", ".Services", ".HW", ".CoInstallers"};
+    static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
     for (size_t nLine : m_models.LinesWithFirstID(csHardwareID))
     {
         const INF_MODEL_LINE& line = m_models.Lines()[nLine];
@@ -86,11 +86,11 @@ size_t CInf::GetCopyFilesList(const std::string& csHardwareID, CCopyFilesList& l
             if (list.size() > nBefore)
             {
                 for (size_t i = 1; i < 4; ++i)
-                    ReadCopyFilesSection(line.csInstallSection + ".NT" + kParts[i], list);
+                    ReadCopyFilesSection(line.csInstallSection + ".NT" + PARTS[i], list);
                 return list.size();
             }
         }
-        for (const char* pszPart : kParts)
+        for (const char* pszPart : PARTS)
             ReadCopyFilesSection(line.csInstallSection + pszPart, list);
     }
     return list.size();
@@ -98,7 +98,7 @@ size_t CInf::GetCopyFilesList(const std::string& csHardwareID, CCopyFilesList& l
 
 size_t CInf::GetAllCopyFilesList(CCopyFilesList& list)
 {
-    static const char* const kParts[] = {"", ".Services", ".HW", ".CoInstallers"};
+    static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
     bool bNTSectionsSeen = false;
     for (const INF_MODEL_LINE& line : m_models.Lines())
     {
@@ -110,13 +110,13 @@ size_t CInf::GetAllCopyFilesList(CCopyFilesList& list)
             {
                 bNTSectionsSeen = true;
                 for (size_t i = 1; i < 4; ++i)
-                    ReadCopyFilesSection(line.csInstallSection + ".NT" + kParts[i], list);
+                    ReadCopyFilesSection(line.csInstallSection + ".NT" + PARTS[i], list);
                 continue;
             }
         }
         if (bNTSectionsSeen)
             continue;
-        for (const char* pszPart : kParts)
+        for (const char* pszPart : PARTS)
             ReadCopyFilesSection(line.csInstallSection + pszPart, list);
     }
     return list.size();
@@ -144,7 +144,7 @@ void CInf::ReadAddRegOfSection(const std::string& csSection, const std::string& 
 
 size_t CInf::GetAddRegList(const std::string& csHardwareID, const std::string& csRoot, CAddRegList& list)
 {
-    static const char* const kParts[] = {"", ".Services", ".HW", ".CoInstallers"};
+    static const char* const PARTS[] = {"", ".Services", ".HW", ".CoInstallers"};
     bool bAll = EqualsNoCase(csHardwareID, "ALL");
     std::vector<size_t> all;
     if (bAll)
@@ -163,11 +163,11 @@ size_t CInf::GetAddRegList(const std::string& csHardwareID, const std::string& c
             // Only the .NT section itself decides whether the undecorated ones are skipped.
             bDecoratedGaveEntries = list.size() > nBefore;
             for (size_t i = 1; i < 4; ++i)
-                ReadAddRegOfSection(line.csInstallSection + ".NT" + kParts[i], csRoot, list);
+                ReadAddRegOfSection(line.csInstallSection + ".NT" + PARTS[i], csRoot, list);
         }
         if (!bDecoratedGaveEntries)
         {
-            for (const char* pszPart : kParts)
+            for (const char* pszPart : PARTS)
                 ReadAddRegOfSection(line.csInstallSection + pszPart, csRoot, list);
         }
         if (!bAll)
@@ -212,7 +212,7 @@ BOOL CInf::GetRegEntries(const std::string& csSection, const std::string& csRoot
                             for (DWORD i = 0; i < 5; ++i)
                             {
                                 if (!ReadField(context, i + 1, *fields[i]) || fields[i]->empty())
-                                    *fields[i] = kEmptyField;
+                                    *fields[i] = EMPTY_FIELD;
                             }
                             if (EqualsNoCase(info.kRootKey, csRoot))
                                 AddBounded(list, info);
@@ -396,7 +396,7 @@ BOOL CInf::GetINIVistaWaveRTRegData(const char* pszSection, CVistaWaveRTRegList&
                     for (DWORD i = 0; i < 4; ++i)
                     {
                         if (!ReadField(context, i + 1, *fields[i]) || Trim(*fields[i]).empty())
-                            *fields[i] = kEmptyField;
+                            *fields[i] = EMPTY_FIELD;
                         else
                             *fields[i] = Trim(*fields[i]);
                     }

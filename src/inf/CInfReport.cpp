@@ -33,7 +33,7 @@ std::string CInfReport::Describe(CInf& inf)
         AddLine(text, "  InstallSection = " +
                           (inf.GetInstallSectionForID(csID, csSection) ? csSection : std::string("(none)")));
         CStringList children;
-        inf.GetChildHardwareIDList(csID, kChildDevices, children);
+        inf.GetChildHardwareIDList(csID, CHILD_DEVICES, children);
         for (const std::string& csChild : children)
             AddLine(text, "  ChildHardwareID = " + csChild);
         CCopyFilesList files;

@@ -10,7 +10,7 @@ class CInfReport
 {
 public:
     // Child functions asked for per hardware ID (ENUM\Device1 ... ENUM\DeviceN).
-    static const int kChildDevices = 8;
+    static const int CHILD_DEVICES = 8;
 
     // The report of an opened INF; lines end in LF on every platform, so reports compare byte for byte.
     static std::string Describe(CInf& inf);

@@ -2,8 +2,8 @@
 
 namespace
 {
-const char kCtrlZ = '\x1A';
-const DWORD kReadChunk = 16384;
+const char CTRL_Z = '\x1A';
+const DWORD READ_CHUNK = 16384;
 } // namespace
 
 CTextFile::~CTextFile()
@@ -28,7 +28,9 @@ BOOL CTextFile::OpenRead(const char* pszPath)
 
 BOOL CTextFile::OpenWrite(const char* pszPath)
 {
-    return Open(pszPath, GENERIC_WRITE, OPEN_EXISTING) || Open(pszPath, GENERIC_WRITE, CREATE_ALWAYS);
+    // One call that opens or creates: a failed open of an existing file must never fall through to a
+    // create that empties it.
+    return Open(pszPath, GENERIC_WRITE, OPEN_ALWAYS);
 }
 
 BOOL CTextFile::Create(const char* pszPath)
@@ -50,9 +52,9 @@ BOOL CTextFile::Fill()
 {
     if (m_bEof || !IsOpen())
         return FALSE;
-    char chunk[kReadChunk];
+    char chunk[READ_CHUNK];
     DWORD dwRead = 0;
-    if (!ReadFile(m_hFile, chunk, kReadChunk, &dwRead, nullptr) || dwRead == 0)
+    if (!ReadFile(m_hFile, chunk, READ_CHUNK, &dwRead, nullptr) || dwRead == 0)
     {
         m_bEof = TRUE;
         return FALSE;
@@ -72,7 +74,7 @@ BOOL CTextFile::ReadLine(std::string& csLine, size_t nMaxChars)
         if (m_nPos >= m_csBuffer.size() && !Fill())
             return bAny;
         char c = m_csBuffer[m_nPos];
-        if (c == kCtrlZ)
+        if (c == CTRL_Z)
         {
             // A Ctrl-Z ends a text-mode stream: nothing after it is read.
             m_bEof = TRUE;

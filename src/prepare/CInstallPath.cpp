@@ -5,30 +5,31 @@
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
 #include "platform/StringUtil.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
 
 // The switches that install from a private copy of the package: FCTI, PRE, NE/NOHW.
-const DWORD kCopyPackageConfig = SETUP_CFG_FCTI | SETUP_CFG_PRE | SETUP_CFG_NO_HARDWARE;
+const DWORD COPY_PACKAGE_CONFIG = SETUP_CFG_FCTI | SETUP_CFG_PRE | SETUP_CFG_NO_HARDWARE;
 
 // 100-nanosecond intervals between 1 January 1601 and 1 January 1970.
-const unsigned long long kUnixEpochIn100ns = 116444736000000000ULL;
+const unsigned long long UNIX_EPOCH_IN100NS = 116444736000000000ULL;
 
 } // namespace
 
-size_t CInstallPath::GetInstallPaths(const SETUP_PARMS& parms, CStringList& m_cslInstallPaths)
+size_t CInstallPath::GetInstallPaths(const SETUP_PARMS& parms, CStringList& cslInstallPaths)
 {
     CTraceScope trace("CInstallPath::GetInstallPaths");
-    m_cslInstallPaths.clear();
+    cslInstallPaths.clear();
     if (parms.dwMode & SETUP_MODE_RESTORE)
     {
         // The drivers saved by an earlier run; taken as they are, without looking for INFs.
         std::string csTemp;
         GetWindowsTempFolder(csTemp, TRUE);
-        m_cslInstallPaths.push_back(csTemp + "PREV\\");
-        DisplayCStringList("m_cslInstallPaths", m_cslInstallPaths);
-        return m_cslInstallPaths.size();
+        cslInstallPaths.push_back(csTemp + "PREV\\");
+        DisplayCStringList("m_cslInstallPaths", cslInstallPaths);
+        return cslInstallPaths.size();
     }
 
     std::string csLocal;
@@ -48,7 +49,7 @@ size_t CInstallPath::GetInstallPaths(const SETUP_PARMS& parms, CStringList& m_cs
         {
             roots.push_back(csExtracted);
         }
-        else if (parms.dwSetupConfig & kCopyPackageConfig)
+        else if (parms.dwSetupConfig & COPY_PACKAGE_CONFIG)
         {
             SetupTempInstallPath();
             roots.push_back(m_csTempInstallPath + "\\");
@@ -71,9 +72,9 @@ size_t CInstallPath::GetInstallPaths(const SETUP_PARMS& parms, CStringList& m_cs
 
     CStringList candidates;
     GetPossibleInstallPaths(roots, candidates);
-    ValidateInstallPaths(candidates, m_cslInstallPaths);
-    DisplayCStringList("m_cslInstallPaths", m_cslInstallPaths);
-    return m_cslInstallPaths.size();
+    ValidateInstallPaths(candidates, cslInstallPaths);
+    DisplayCStringList("m_cslInstallPaths", cslInstallPaths);
+    return cslInstallPaths.size();
 }
 
 void CInstallPath::GetPossibleInstallPaths(const CStringList& roots, CStringList& paths)
@@ -91,8 +92,8 @@ BOOL CInstallPath::CheckForSubFolders(const std::string& csPath, CStringList& pa
     CTraceScope trace("CInstallPath::CheckForSubFolders");
     size_t nBefore = paths.size();
     WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((csPath + "*.*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csPath + "*.*").c_str(), &data));
+    if (find)
     {
         do
         {
@@ -102,8 +103,8 @@ BOOL CInstallPath::CheckForSubFolders(const std::string& csPath, CStringList& pa
             std::string csFolder = ToUpper(csPath + csName + "\\");
             TraceLine("Found Sub Folder = %s\n", csFolder.c_str());
             paths.push_back(csFolder);
-        } while (FindNextFileA(hFind, &data));
-        FindClose(hFind);
+        } while (FindNextFileA(find.Get(), &data));
+        find.Reset();
     }
     return trace.Return(paths.size() > nBefore);
 }
@@ -114,10 +115,10 @@ void CInstallPath::ValidateInstallPaths(const CStringList& candidates, CStringLi
     for (const std::string& csCandidate : candidates)
     {
         WIN32_FIND_DATAA data;
-        HANDLE hFind = FindFirstFileA((csCandidate + "*.INF").c_str(), &data);
-        if (hFind == INVALID_HANDLE_VALUE)
+        CScopedFindHandle find(FindFirstFileA((csCandidate + "*.INF").c_str(), &data));
+        if (!find)
             continue;
-        FindClose(hFind);
+        find.Reset();
         paths.push_back(csCandidate);
     }
 }
@@ -128,7 +129,7 @@ void CInstallPath::SetupTempInstallPath()
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     unsigned long long ull100ns = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    unsigned long long ullMs = (ull100ns - kUnixEpochIn100ns) / 10000ULL;
+    unsigned long long ullMs = (ull100ns - UNIX_EPOCH_IN100NS) / 10000ULL;
     auto dwSeconds = static_cast<unsigned>(ullMs / 1000ULL);
     auto dwMilliseconds = static_cast<unsigned>(ullMs % 1000ULL);
 

@@ -13,7 +13,7 @@ class CInstallPath : public CCabFile
 {
 public:
     // Every path ends in a backslash; returns how many there are.
-    size_t GetInstallPaths(const SETUP_PARMS& parms, CStringList& m_cslInstallPaths);
+    size_t GetInstallPaths(const SETUP_PARMS& parms, CStringList& cslInstallPaths);
     // Each root followed by its immediate sub-folders.
     void GetPossibleInstallPaths(const CStringList& roots, CStringList& paths);
     // Appends the sub-folders of a path (one level, upper case, with a trailing backslash).

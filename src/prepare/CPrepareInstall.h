@@ -45,10 +45,10 @@ public:
     const std::string& GetDeviceClass() const { return m_csDeviceClass; }
 
     // The in-box INFs parked for the run, in this order.
-    static const int kInBoxInfCount = 6;
-    static const char kInBoxInfs[kInBoxInfCount][20];
+    static const int IN_BOX_INF_COUNT = 6;
+    static const char IN_BOX_INFS[IN_BOX_INF_COUNT][20];
     // The parking folder under the Windows TEMP folder.
-    static const char* const kParkingFolder;
+    static const char* const PARKING_FOLDER;
 
 private:
     // The one place that reads device INIs' install data: with pcsDeviceID null the device IDs they define

@@ -9,7 +9,7 @@
 namespace
 {
 
-const char* kCatalogFolder = "\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\";
+const char* CATALOG_FOLDER = "\\CatRoot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\";
 
 bool IsUninstallRecord(const DEVICE_DATA& data)
 {
@@ -46,7 +46,7 @@ void AddInfAndCatalog(CInf& reader, const std::string& csInf, CCopyFilesList& li
     COPY_FILES_INFO catalog;
     catalog.kFileName = FileNamePart(csCatalog);
     catalog.kSourceFile = csCatalog;
-    catalog.kDestinationFile = csWindows + (IsNTPlatform() ? "\\System32" : "") + kCatalogFolder + catalog.kFileName;
+    catalog.kDestinationFile = csWindows + (IsNTPlatform() ? "\\System32" : "") + CATALOG_FOLDER + catalog.kFileName;
     catalog.dwFileType = INF_FILE_TYPE_CATALOG;
     AddBounded(list, catalog);
 }

@@ -46,6 +46,7 @@ void DevNodeFind(benchmark::State& state)
 {
     std::string profile = ManyDevicesProfile(ProfileDeviceCount() + 1);
     BenchMachine machine(profile);
+    KDeviceApi deviceApi;
     if (profile.empty() || !machine.Attached())
     {
         state.SkipWithError(("cannot make the machine: " + machine.Error()).c_str());
@@ -63,7 +64,6 @@ void DevNodeFind(benchmark::State& state)
         }
     }
     state.counters["devices"] = kExtraDevices;
-    DeleteDeviceApi();
 }
 BENCHMARK(DevNodeFind)->Unit(benchmark::kMillisecond);
 

@@ -48,6 +48,7 @@ void InfModelQuestions(benchmark::State& state)
         state.SkipWithError(machine.Error().c_str());
         return;
     }
+    KDeviceApi deviceApi;
     const int nModels = static_cast<int>(state.range(0));
     const int nIDs = static_cast<int>(state.range(1));
     CreateDirectoryA("C:\\BENCH", nullptr);
@@ -80,7 +81,6 @@ void InfModelQuestions(benchmark::State& state)
     }
     benchmark::DoNotOptimize(nAnswers);
     state.counters["ids"] = static_cast<double>(ids.size());
-    DeleteDeviceApi();
 }
 BENCHMARK(InfModelQuestions)
     ->Args({600, 10})

@@ -44,6 +44,7 @@ std::string MakeModelsInf(int nModels)
 void InfReaderModels(benchmark::State& state)
 {
     BenchMachine machine;
+    KDeviceApi deviceApi;
     if (!machine.Attached())
     {
         state.SkipWithError(machine.Error().c_str());
@@ -73,7 +74,6 @@ void InfReaderModels(benchmark::State& state)
     }
     benchmark::DoNotOptimize(nEntries);
     state.counters["models"] = static_cast<double>(state.range(0));
-    DeleteDeviceApi();
 }
 BENCHMARK(InfReaderModels)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
 

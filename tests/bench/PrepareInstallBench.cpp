@@ -80,6 +80,7 @@ void PrepareInstallPackage(benchmark::State& state)
         state.SkipWithError(("cannot make the machine: " + machine.Error()).c_str());
         return;
     }
+    KDeviceApi deviceApi;
     CreateDirectoryA("C:\\BENCH", nullptr);
     if (!WritePackage(static_cast<int>(state.range(0))))
     {
@@ -97,7 +98,6 @@ void PrepareInstallPackage(benchmark::State& state)
     }
     state.counters["infs"] = static_cast<double>(state.range(0));
     state.counters["devices"] = static_cast<double>(nDevices);
-    DeleteDeviceApi();
 }
 BENCHMARK(PrepareInstallPackage)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
 
@@ -109,6 +109,7 @@ void PrepareInstallSamplePackage(benchmark::State& state)
         state.SkipWithError(machine.Error().c_str());
         return;
     }
+    KDeviceApi deviceApi;
     CreateDirectoryA("C:\\BENCH", nullptr);
     for (const auto& entry : std::filesystem::directory_iterator(std::string(DRVSETUP_SOURCE_DIR) + "/samples/package"))
     {
@@ -128,7 +129,6 @@ void PrepareInstallSamplePackage(benchmark::State& state)
         nDevices = devices.GetCount();
     }
     state.counters["devices"] = static_cast<double>(nDevices);
-    DeleteDeviceApi();
 }
 BENCHMARK(PrepareInstallSamplePackage)->Unit(benchmark::kMillisecond);
 

@@ -6,7 +6,7 @@
 
 #include "FileText.h"
 #include "SampleCabinet.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "device/CCabFile.h"
 #include "devapi/KDeviceApi.h"
 
@@ -17,21 +17,17 @@ namespace
 const char* const kPackageFiles[] = {"DSLSAMPL.INF", "HDAMDM.INF",   "HDAUDSMP.INF", "MDM9X.INF",
                                      "MDMCFG.INI",   "MDMSAMPL.INF", "SYSSAMPL.INF", "mdmcty.dat"};
 
-class CabinetExtractTest : public TestMachine
+class CabinetExtractTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         m_cabinet.assign(reinterpret_cast<const char*>(kSampleCabinet), sizeof(kSampleCabinet));
         m_target = ScratchFolder() + "\\OUT\\";
         ASSERT_TRUE(CreateDirectoryA(m_target.c_str(), nullptr));
     }
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
     std::string m_cabinet;
     std::string m_target;
 };

@@ -1,7 +1,7 @@
 // The command line: the switch parser's rules, both passes, the log names and the single-instance rule.
 #include <gtest/gtest.h>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "app/CSetupApp.h"
 #include "common/CTraceLog.h"
 #include "common/PlatformInfo.h"
@@ -9,13 +9,13 @@
 namespace
 {
 
-class CommandLineTest : public TestMachine
+class CommandLineTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
     // Both passes on an already prepared (upper-case) command line, as the run flow calls them.
@@ -148,6 +148,34 @@ TEST_F(CommandLineTest, SilentFlagAndItsRevocation)
     EXPECT_EQ(SETUP_MODE_INSTALL, app.GetSetupParms().dwMode);
 }
 
+// "R" is the short form of "FR", looked for only when "FR" is absent: given both, "R" is left over and the
+// run is refused; every other interface switch of the table is read in the same pass.
+TEST_F(CommandLineTest, ForcedRebootShortFormAndTheInterfaceSwitches)
+{
+    {
+        CSetupApp app;
+        Parse(app, "-R");
+        EXPECT_NE(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_FORCE_REBOOT);
+        EXPECT_EQ(SETUP_MODE_INSTALL, app.GetSetupParms().dwMode);
+    }
+    {
+        CSetupApp app;
+        Parse(app, "-FR -R");
+        EXPECT_EQ(0u, app.GetSetupParms().dwMode);
+        EXPECT_EQ(52, app.GetISResultCode());
+    }
+    CSetupApp app;
+    Parse(app, "-S1 -S2 -S3 -S4 -S5 -S6 -PB0 -PB1 -PREVIEW -NR -USS -UDF -K=A.EXE");
+    const SETUP_PARMS& parms = app.GetSetupParms();
+    EXPECT_EQ(SETUP_MODE_INSTALL | SETUP_MODE_NO_SPLASH | SETUP_MODE_NO_INITIAL_PROGBAR | SETUP_MODE_NO_INITIAL_DLG |
+                  SETUP_MODE_NO_INSTALL_PROGBAR | SETUP_MODE_NO_FINAL_DLG | SETUP_MODE_SILENT_AFTER_REBOOT |
+                  SETUP_MODE_STANDARD_PROGBAR | SETUP_MODE_BUSY_PROGBAR,
+              parms.dwMode);
+    EXPECT_EQ(SETUP_CFG_PREVIEW | SETUP_CFG_NO_REBOOT | SETUP_CFG_USS | SETUP_CFG_UDF,
+              parms.dwSetupConfig & (SETUP_CFG_PREVIEW | SETUP_CFG_NO_REBOOT | SETUP_CFG_USS | SETUP_CFG_UDF));
+    EXPECT_EQ("A.EXE", app.GetStopProcessList());
+}
+
 // A hyphen inside a value ends it unless the value is quoted; the switch search itself is a plain
 // substring search, so it finds a switch name inside an earlier value too.
 TEST_F(CommandLineTest, QuotedValuesKeepTheirHyphens)
@@ -236,7 +264,7 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
         EXPECT_EQ(csExeFolder + (IsNative64Bit() ? "NORVALIS_INSTALL64.LOG" : "NORVALIS_INSTALL.LOG"),
                   GetTraceLog()->GetPath());
         EXPECT_NE(0u, app.GetSetupParms().dwSetupConfig & SETUP_CFG_LOG);
-        DeleteTraceLog();
+        StopTraceLog();
     }
     {
         CSetupApp app;
@@ -244,14 +272,14 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
         Parse(app, "-L=\"" + ScratchFolder() + "\\MY.LOG\"");
         ASSERT_TRUE(IsTraceLogEnabled());
         EXPECT_EQ(ScratchFolder() + "\\MY.LOG", GetTraceLog()->GetPath());
-        DeleteTraceLog();
+        StopTraceLog();
     }
     {
         CSetupApp app;
         Parse(app, "-U -L=ALL -CMODEM");
         ASSERT_TRUE(IsTraceLogEnabled());
         EXPECT_EQ(csExeFolder + "NORVALIS_UNINSTALL.LOG", GetTraceLog()->GetPath());
-        DeleteTraceLog();
+        StopTraceLog();
     }
     // Nothing is written by parsing alone, but the first two checks made the files: leave no trace.
     DeleteFileA((csExeFolder + "NORVALIS_INSTALL.LOG").c_str());
@@ -264,13 +292,13 @@ TEST_F(CommandLineTest, LogSwitchOpensTheTraceLog)
 namespace
 {
 
-class CommandLineMendsTest : public TestMachine
+class CommandLineMendsTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "WineDifference.h"
 #include "device/CDevNode.h"
 #include "devapi/KDeviceApi.h"
@@ -59,12 +59,12 @@ std::string InstanceOf(CDevNode& node)
     return node.GetDeviceInstanceId(szInstance) ? szInstance : "(none)";
 }
 
-class DevNodeConformanceTest : public TestMachine
+class DevNodeConformanceTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         m_pApi = GetDeviceApi();
         ASSERT_NE(nullptr, m_pApi);
         // What an earlier run that died left behind.
@@ -76,8 +76,7 @@ protected:
     void TearDown() override
     {
         RemoveTestDevices();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        ProductMachine::TearDown();
     }
 
     // Creates ROOT\<name>\0000 with its IDs and description, and registers it: a present device without a

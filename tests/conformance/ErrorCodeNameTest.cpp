@@ -1,7 +1,7 @@
 // Error codes named for trace lines, and the device layer's binding by name against the platform's DLLs.
 #include <gtest/gtest.h>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "WineDifference.h"
 #include "devapi/KDeviceApi.h"
 
@@ -27,23 +27,32 @@ TEST(ErrorCodeName, KnownAndUnknownCodes)
     }
 }
 
-class DeviceApiBindingTest : public TestMachine
+class DeviceApiBindingTest : public ProductMachine
 {
-protected:
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
 };
 
-// Whatever stands behind a wrapper, its answer is the platform's or the fixed one, never a crash; and the
-// object is one per process until deleted.
-TEST_F(DeviceApiBindingTest, OneObjectPerProcessAndNewDevReleasedAfterEachCall)
+// The process's layer is the one its owner made; another made meanwhile does not replace it, and once the
+// owner lets go there is none until a new one is made.
+TEST_F(DeviceApiBindingTest, TheOwnersObjectIsTheProcesssLayer)
 {
     KDeviceApi* pApi = GetDeviceApi();
     ASSERT_NE(nullptr, pApi);
+    {
+        KDeviceApi second;
+        EXPECT_EQ(pApi, GetDeviceApi());
+    }
     EXPECT_EQ(pApi, GetDeviceApi());
+    StopDeviceApi();
+    EXPECT_EQ(nullptr, GetDeviceApi());
+    RestartDeviceApi();
+    EXPECT_NE(nullptr, GetDeviceApi());
+}
+
+// Whatever stands behind a wrapper, its answer is the platform's or the fixed one, never a crash.
+TEST_F(DeviceApiBindingTest, NewDevReleasedAfterEachCall)
+{
+    KDeviceApi* pApi = GetDeviceApi();
+    ASSERT_NE(nullptr, pApi);
     EXPECT_TRUE(pApi->LoadKernel());
 
     for (int i = 0; i < 2; ++i)
@@ -58,6 +67,4 @@ TEST_F(DeviceApiBindingTest, OneObjectPerProcessAndNewDevReleasedAfterEachCall)
         }
         EXPECT_EQ(nullptr, GetModuleHandleA("NEWDEV.DLL"));
     }
-    DeleteDeviceApi();
-    EXPECT_NE(nullptr, GetDeviceApi());
 }

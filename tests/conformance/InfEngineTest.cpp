@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "WineDifference.h"
 #include "devapi/KDeviceApi.h"
 #include "inf/CInf.h"
@@ -76,15 +76,14 @@ const char* kSourcesInf = "[Version]\r\n"
                           "[SourceDisksFiles.amd64]\r\n"
                           "nested.sys = 1,drivers\r\n";
 
-class InfEngineTest : public TestMachine
+class InfEngineTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
         for (HINF hInf : m_opened)
             m_api->KSetupCloseInfFile(hInf);
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        ProductMachine::TearDown();
     }
 
     HINF Open(const char* pszName, const std::string& text)

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "WineDifference.h"
 #include "inf/CInf.h"
 #include "devapi/KDeviceApi.h"
@@ -121,21 +121,17 @@ std::string CrLf(const char* pszText)
     return text;
 }
 
-class InfReaderTest : public TestMachine
+class InfReaderTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         m_inf = ScratchFolder() + "\\PCIMODEM.INF";
         ASSERT_TRUE(WriteWholeFile(m_inf, CrLf(kPciModemInf)));
         ASSERT_TRUE(WriteWholeFile(ScratchFolder() + "\\NOMFG.INF", CrLf(kNoManufacturerInf)));
     }
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
     std::string m_inf;
 
     // The models section the running platform must pick: the tests run on 32-bit Windows XP (winsim's

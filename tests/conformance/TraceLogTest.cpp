@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "WineDifference.h"
 #include "common/CTraceLog.h"
 #include "common/CTraceScope.h"
@@ -14,13 +14,13 @@
 namespace
 {
 
-class TraceLogTest : public TestMachine
+class TraceLogTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
     std::string LogPath(const char* name = "TRACE.LOG") const { return ScratchFolder() + "\\" + name; }
@@ -47,7 +47,7 @@ BOOL NestedOperation(int nDepth)
 
 TEST_F(TraceLogTest, LinesCarryTimeStampIndentationAndCrLf)
 {
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     NestedOperation(1);
 
@@ -83,12 +83,12 @@ TEST_F(TraceLogTest, WithoutTheLogNothingIsWritten)
 
 TEST_F(TraceLogTest, SecondRunAppendsToTheSameFile)
 {
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     GetTraceLog()->WriteLine("first run\n");
-    DeleteTraceLog();
+    StopTraceLog();
 
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     GetTraceLog()->WriteLine("second run\n");
 
@@ -113,7 +113,7 @@ TEST_F(TraceLogTest, UnopenableFileMovesToTheTemporaryFolderAndStartsEmpty)
     ASSERT_TRUE(WriteWholeFile(tempLog, "stale line of an earlier run\r\n"));
     ASSERT_TRUE(SetFileAttributesA(tempLog.c_str(), FILE_ATTRIBUTE_READONLY));
 
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath(name.c_str()).c_str(), TRUE);
     EXPECT_EQ(tempLog, GetTraceLog()->GetPath());
     EXPECT_TRUE(GetTraceLog()->WriteLine("moved\n"));
@@ -125,7 +125,7 @@ TEST_F(TraceLogTest, UnopenableFileMovesToTheTemporaryFolderAndStartsEmpty)
     ASSERT_TRUE(ReadWholeFile(LogPath(name.c_str()), original));
     EXPECT_EQ("kept\r\n", original);
 
-    DeleteTraceLog();
+    StopTraceLog();
     DeleteFileA(tempLog.c_str());
     SetFileAttributesA(LogPath(name.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -152,7 +152,7 @@ TEST_F(TraceLogTest, UnindentStopsAtZero)
 
 TEST_F(TraceLogTest, ListDumpNumbersItemsFromOne)
 {
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     DisplayCStringList("cslEmpty", {});
     DisplayCStringList("cslPaths", {"C:\\A", "C:\\A"});
@@ -169,7 +169,7 @@ TEST_F(TraceLogTest, ListDumpNumbersItemsFromOne)
 
 TEST_F(TraceLogTest, OverlongLinesAreCutAndKeepTheirLineEnd)
 {
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     std::string huge(5000, 'x');
     TraceLine("value = %s\n", huge.c_str());
@@ -178,7 +178,7 @@ TEST_F(TraceLogTest, OverlongLinesAreCutAndKeepTheirLineEnd)
 
     std::vector<std::string> lines = LogLines(LogPath());
     ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ(CTraceScope::kLineChars - 2, Body(lines[0]).size());
+    EXPECT_EQ(CTraceScope::LINE_CHARS - 2, Body(lines[0]).size());
     EXPECT_EQ(0u, Body(lines[0]).find("value = xxx"));
     EXPECT_EQ("  after", Body(lines[2]));
 }
@@ -193,7 +193,7 @@ DWORD WINAPI WriteManyLines(LPVOID parameter)
 
 TEST_F(TraceLogTest, ConcurrentWritersInterleaveWholeLines)
 {
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile(LogPath().c_str(), TRUE);
     HANDLE threads[4];
     for (int i = 0; i < 4; ++i)

@@ -23,10 +23,13 @@ namespace
 const char* kInfPath = "C:\\FUZZ\\FUZZ.INF";
 const char* kScratchKey = "Software\\Fuzz";
 std::string g_machineDir;
+KDeviceApi* g_pDeviceApi = nullptr;
 bool g_bFiles = false;
 
 void RemoveMachine()
 {
+    delete g_pDeviceApi;
+    g_pDeviceApi = nullptr;
     winsim::Detach(0);
     std::system(("rm -rf '" + g_machineDir + "'").c_str());
 }
@@ -155,6 +158,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::fprintf(stderr, "inf_fuzzer: %s\n", error.c_str());
         std::exit(1);
     }
+    // The device layer that CInf reads INFs through, as the application object makes it for a run.
+    g_pDeviceApi = new KDeviceApi;
     std::atexit(RemoveMachine);
     return 0;
 }

@@ -7,7 +7,7 @@
 
 #include "FileText.h"
 #include "SampleCabinet.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "prepare/CInstallPath.h"
@@ -15,26 +15,25 @@
 namespace
 {
 
-class CabinetPackageScenarioTest : public TestMachine
+class CabinetPackageScenarioTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         m_cabinet.assign(reinterpret_cast<const char*>(kSampleCabinet), sizeof(kSampleCabinet));
         ASSERT_GT(m_cabinet.size(), 1000u);
         // The program's folder is C:\TEST: Setup.exe, the cabinet and a read-me, as a maker ships them.
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\Setup.exe", "program"));
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\README.TXT", "read me"));
-        CreateTraceLog();
+        StartTraceLog();
         GetTraceLog()->SetLogFile("C:\\TRACE.LOG", TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
     static std::string ExtractFolder()
     {
@@ -42,9 +41,9 @@ protected:
         GetWindowsDirectoryA(szWindows, MAX_PATH);
         return std::string(szWindows) + "\\TEMP\\DVX_CAB_EXTRACT\\";
     }
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile("C:\\TRACE.LOG", text);
         return text;

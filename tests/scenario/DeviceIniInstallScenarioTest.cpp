@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "inf/CInf.h"
 #include "devapi/KDeviceApi.h"
 
@@ -28,7 +28,7 @@ std::string HostCommandOutput(const std::string& command)
     return out;
 }
 
-class DeviceIniInstallScenarioTest : public TestMachine
+class DeviceIniInstallScenarioTest : public ProductMachine
 {
 protected:
     void SetUp() override
@@ -37,7 +37,7 @@ protected:
         if (!bin || !*bin)
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
         m_winsim = std::string(bin) + "/winsim";
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         // The sample package, copied onto the machine as a user would.
         std::string put = "'" + m_winsim + "' put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
                           "/samples/package' 'C:\\DRIVERS' >/dev/null 2>&1";
@@ -49,8 +49,7 @@ protected:
     {
         if (m_hDriverKey)
             RegCloseKey(m_hDriverKey);
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        ProductMachine::TearDown();
     }
 
     std::string RegExport()

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
@@ -65,7 +65,7 @@ bool WriteImage(const std::string& path, const char* kind, const char* program)
                                     "\r\nMachine=x86\r\nFileVersion=1.0.0.1\r\n");
 }
 
-class PrepareInstallTest : public TestMachine
+class PrepareInstallTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -75,7 +75,7 @@ protected:
     }
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         if (HasFatalFailure())
             return;
         for (const auto& entry :
@@ -87,20 +87,13 @@ protected:
         }
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\MDMCHILD.INF", kChildInf));
         ASSERT_TRUE(WriteImage("C:\\TEST\\DVXDLL.DLL", "dll", "dvxdll"));
-        CreateTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
+        StartTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
-    void TearDown() override
-    {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;
@@ -437,6 +430,7 @@ TEST(PrepareInstallChild, Play)
     std::string error;
     ASSERT_TRUE(winsim::AttachFromEnvironment(error)) << error;
     const std::string commandLine = GetCommandLineA();
+    KDeviceApi deviceApi;
     if (commandLine.find(" park") != std::string::npos)
     {
         CPrepareInstall* pPrepare = new CPrepareInstall;
@@ -449,6 +443,5 @@ TEST(PrepareInstallChild, Play)
     {
         CPrepareInstall prepare;
     }
-    DeleteDeviceApi();
     winsim::Detach(0);
 }

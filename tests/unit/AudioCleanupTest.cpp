@@ -1,14 +1,14 @@
 // The sound control panel is closed after old audio drivers are removed.
 #include <gtest/gtest.h>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "audio/CAudioCleanup.h"
 #include "devapi/KDeviceApi.h"
 
 namespace
 {
 
-class AudioCleanupTest : public TestMachine
+class AudioCleanupTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -20,11 +20,7 @@ protected:
             "[Process.2]\nImage=C:\\WINDOWS\\explorer.exe\nWindow=Program Manager|Progman\nLifetime=forever\n");
         return path.c_str();
     }
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
 };
 
 TEST_F(AudioCleanupTest, TitleComesFromTheControlPanelModule)

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "device/CDevNode.h"
 #include "devapi/KDeviceApi.h"
@@ -26,14 +26,10 @@ std::string InstanceOf(CDevNode& node)
     return node.GetDeviceInstanceId(szInstance) ? szInstance : "(none)";
 }
 
-class DevNodeTest : public TestMachine
+class DevNodeTest : public ProductMachine
 {
 protected:
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
 };
 
 TEST_F(DevNodeTest, APieceOfAHardwareIDFindsTheFirstPresentDevice)

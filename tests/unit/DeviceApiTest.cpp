@@ -1,19 +1,20 @@
 // The device layer on machines where device installation libraries or exports are missing.
 #include <gtest/gtest.h>
 
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "devapi/KDeviceApi.h"
+#include "winsim/winsim.h"
 
 namespace
 {
 
-class DeviceApiWithout : public TestMachine
+class DeviceApiWithout : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        winsim::ClearFaultPlan();
+        ProductMachine::TearDown();
     }
 };
 
@@ -72,12 +73,31 @@ TEST_F(DeviceApiWithoutSetupApi, SetupApiCallsGiveTheirFixedResults)
     EXPECT_EQ(0, pApi->KSetupPromptReboot(nullptr, nullptr, FALSE));
 }
 
+// SETUPAPI is the first library the layer loads; when that load fails, the next use tries again.
 TEST_F(DeviceApiWithout, LibraryThatFailedAtCreationIsTriedAgain)
 {
+    StopDeviceApi();
+    ASSERT_EQ(nullptr, GetModuleHandleA("SETUPAPI.DLL"));
+    std::string error;
+    ASSERT_TRUE(winsim::SetFaultPlan("LoadLibraryA:1", error)) << error;
+    RestartDeviceApi();
     KDeviceApi* pApi = GetDeviceApi();
     ASSERT_NE(nullptr, pApi);
+    EXPECT_EQ(nullptr, GetModuleHandleA("SETUPAPI.DLL"));
+    EXPECT_NE(nullptr, GetModuleHandleA("CFGMGR32.DLL"));
     EXPECT_TRUE(pApi->LoadSetupApi());
-    EXPECT_TRUE(pApi->LoadCfgMgr());
+    EXPECT_NE(nullptr, GetModuleHandleA("SETUPAPI.DLL"));
+}
+
+// The layer gives back every library it loaded, so a process that outlives it holds none of them.
+TEST_F(DeviceApiWithout, LibrariesAreReleasedWithTheLayer)
+{
+    ASSERT_NE(nullptr, GetModuleHandleA("SETUPAPI.DLL"));
+    ASSERT_NE(nullptr, GetModuleHandleA("CFGMGR32.DLL"));
+    StopDeviceApi();
+    EXPECT_EQ(nullptr, GetDeviceApi());
+    EXPECT_EQ(nullptr, GetModuleHandleA("SETUPAPI.DLL"));
+    EXPECT_EQ(nullptr, GetModuleHandleA("CFGMGR32.DLL"));
 }
 
 } // namespace

@@ -6,14 +6,14 @@
 #include <thread>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "app/CSetupApp.h"
 #include "devapi/KDeviceApi.h"
 
 namespace
 {
 
-class ExitStepTest : public TestMachine
+class ExitStepTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -28,15 +28,11 @@ protected:
     {
         if (!std::getenv("WINSIM_BIN"))
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         // This process runs as C:\TEST\tests.exe: an image of the setup program.
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\tests.exe", "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\n"));
     }
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
+    void TearDown() override { ProductMachine::TearDown(); }
 };
 
 TEST_F(ExitStepTest, CopyOfTheProgramClosesAddRemovePrograms)
@@ -54,7 +50,7 @@ TEST_F(ExitStepTest, CopyOfTheProgramClosesAddRemovePrograms)
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "Add or Remove Programs"));
 }
 
-class SpawnVistaTest : public TestMachine
+class SpawnVistaTest : public ProductMachine
 {
 protected:
     const char* Profile() const override
@@ -69,7 +65,7 @@ protected:
     {
         if (!std::getenv("WINSIM_BIN"))
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\child.exe", "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\n"));
     }
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
 #include "prepare/CDeviceDataList.h"
@@ -17,21 +17,20 @@ namespace
 
 const char* kLogPath = "C:\\TRACE.LOG";
 
-class InstallPathTest : public TestMachine
+class InstallPathTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
-        CreateTraceLog();
+        ProductMachine::SetUp();
+        StartTraceLog();
         GetTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
     }
     void TearDown() override
     {
-        DeleteTraceLog();
-        DeleteDeviceApi();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 
     // Makes the folders of a path and an empty file at its end.
@@ -42,9 +41,9 @@ protected:
         ASSERT_TRUE(WriteWholeFile(path, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
     }
 
-    static std::string Log()
+    std::string Log()
     {
-        DeleteTraceLog();
+        StopTraceLog();
         std::string text;
         ReadWholeFile(kLogPath, text);
         return text;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 #include "prepare/CDeviceDataList.h"
@@ -45,24 +45,18 @@ const char* kWaveInf = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Media\r
                        "[Manufacturer]\r\nMaker=Models\r\n"
                        "[Models]\r\nWave=Inst, EXWAVE\\EXAMPLE_SOFT_MODEM\r\n";
 
-class SetupFilesInfoTest : public TestMachine
+class SetupFilesInfoTest : public ProductMachine
 {
 protected:
     void SetUp() override
     {
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         ASSERT_TRUE(CreateDirectoryA("C:\\PKG", nullptr));
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\MAIN.INF", kMainInf));
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\APLAIN.INF", kPlainChildInf));
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\CHILD.INF", kChildInf));
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\WAVE.INF", kWaveInf));
     }
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
-
     static DEVICE_DATA MainRecord(int nStatus)
     {
         DEVICE_DATA data;

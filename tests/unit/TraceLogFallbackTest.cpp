@@ -3,20 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "common/CTraceLog.h"
 #include "winsim/winsim.h"
 
 namespace
 {
 
-class TraceLogFallbackTest : public TestMachine
+class TraceLogFallbackTest : public ProductMachine
 {
 protected:
     void TearDown() override
     {
-        DeleteTraceLog();
-        TestMachine::TearDown();
+        StopTraceLog();
+        ProductMachine::TearDown();
     }
 };
 
@@ -31,11 +31,11 @@ TEST_F(TraceLogFallbackTest, ReadOnlyProgramFolderMovesTheLogToTheTemporaryFolde
 
     for (int run = 0; run < 2; ++run)
     {
-        CreateTraceLog();
+        StartTraceLog();
         GetTraceLog()->SetLogFile("NORVALIS_INSTALL.LOG", FALSE);
         EXPECT_EQ(tempLog, GetTraceLog()->GetPath());
         EXPECT_TRUE(GetTraceLog()->WriteLine("this run\n"));
-        DeleteTraceLog();
+        StopTraceLog();
     }
 
     // Each run starts the moved log afresh.
@@ -54,7 +54,7 @@ TEST_F(TraceLogFallbackTest, NoWritableFolderAnywhereDropsEveryLine)
     ASSERT_TRUE(winsim::SetFolderWriteProtected(ScratchFolder(), true));
     ASSERT_TRUE(winsim::SetFolderWriteProtected(temp, true));
 
-    CreateTraceLog();
+    StartTraceLog();
     GetTraceLog()->SetLogFile("NORVALIS_INSTALL.LOG", FALSE);
     EXPECT_FALSE(GetTraceLog()->WriteLine("lost\n"));
     EXPECT_FALSE(GetTraceLog()->GetPath().empty());

@@ -152,10 +152,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR lpCmdLine, int)
     {
         files.push_back(csPath);
     }
+    // The INF functions are reached through the device layer, as in setup.
+    KDeviceApi deviceApi;
     bool bAllRead = true;
     bool bPrinted = false;
     for (const std::string& csFile : files)
         bAllRead = DumpOne(csFile, bPrinted) && bAllRead;
-    DeleteDeviceApi();
     return bAllRead ? 0 : 1;
 }

@@ -384,3 +384,10 @@ WINSETUPAPI BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO DeviceInfoSet, PSP_DE
                                                   PSP_DEVINFO_DATA DupDeviceInfoData);
 WINSETUPAPI BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR ClassName, LPGUID ClassGuidList, DWORD ClassGuidListSize,
                                                    PDWORD RequiredSize);
+
+#ifndef ERROR_IN_WOW64
+#define ERROR_IN_WOW64 0xE0000235L
+#endif
+#ifndef ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH
+#define ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH 0xE0000244L
+#endif

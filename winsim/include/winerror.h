@@ -109,3 +109,32 @@
 #define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
+
+// Codes the installers and certificate functions report.
+#ifndef ERROR_BAD_ENVIRONMENT
+#define ERROR_BAD_ENVIRONMENT 10L
+#endif
+#ifndef ERROR_CANNOT_MAKE
+#define ERROR_CANNOT_MAKE 82L
+#endif
+#ifndef ERROR_INSTALL_FAILURE
+#define ERROR_INSTALL_FAILURE 1603L
+#endif
+#ifndef ERROR_UNSUPPORTED_TYPE
+#define ERROR_UNSUPPORTED_TYPE 1630L
+#endif
+#ifndef ERROR_CANT_ACCESS_FILE
+#define ERROR_CANT_ACCESS_FILE 1920L
+#endif
+#ifndef CRYPT_E_FILE_ERROR
+#define CRYPT_E_FILE_ERROR ((HRESULT)0x80092003L)
+#endif
+#ifndef TRUST_E_NOSIGNATURE
+#define TRUST_E_NOSIGNATURE ((HRESULT)0x800B0100L)
+#endif
+#ifndef CERT_E_EXPIRED
+#define CERT_E_EXPIRED ((HRESULT)0x800B0101L)
+#endif
+#ifndef CERT_E_WRONG_USAGE
+#define CERT_E_WRONG_USAGE ((HRESULT)0x800B0110L)
+#endif
