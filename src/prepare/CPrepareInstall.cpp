@@ -5,7 +5,7 @@
 
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
-#include "devapi/KDeviceApi.h"
+#include "devapi/CScopedDevInfo.h"
 #include "device/CDevNode.h"
 #include "inf/CInf.h"
 #include "platform/StringUtil.h"
@@ -152,23 +152,22 @@ void CPrepareInstall::ReadPresentHardwareIDs()
     m_presentIDs.clear();
     m_bPresentIDsRead = false;
     KDeviceApi* pApi = GetDeviceApi();
-    HDEVINFO hSet =
-        pApi ? pApi->KSetupDiGetClassDevs(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES) : nullptr;
-    if (!hSet || hSet == INVALID_HANDLE_VALUE)
+    CScopedDevInfo set(pApi ? pApi->KSetupDiGetClassDevs(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES)
+                            : nullptr);
+    if (!set)
         return;
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof(device);
-    for (DWORD dwIndex = 0; pApi->KSetupDiEnumDeviceInfo(hSet, dwIndex, &device); ++dwIndex)
+    for (DWORD dwIndex = 0; pApi->KSetupDiEnumDeviceInfo(set.Get(), dwIndex, &device); ++dwIndex)
     {
         DWORD dwSize = 0;
-        pApi->KSetupDiGetDeviceRegistryProperty(hSet, &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &dwSize);
+        pApi->KSetupDiGetDeviceRegistryProperty(set.Get(), &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &dwSize);
         std::vector<char> buffer(dwSize + 2, '\0');
-        if (dwSize && pApi->KSetupDiGetDeviceRegistryProperty(hSet, &device, SPDRP_HARDWAREID, nullptr,
+        if (dwSize && pApi->KSetupDiGetDeviceRegistryProperty(set.Get(), &device, SPDRP_HARDWAREID, nullptr,
                                                               reinterpret_cast<BYTE*>(buffer.data()), dwSize, nullptr))
             // A multi-string on NT, comma-separated on Windows 9x: either way every ID is in the text.
             m_presentIDs.push_back(ToUpper(std::string(buffer.data(), dwSize)));
     }
-    pApi->KSetupDiDestroyDeviceInfoList(hSet);
     m_bPresentIDsRead = true;
 }
 
