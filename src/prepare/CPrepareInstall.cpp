@@ -1,8 +1,11 @@
 // Install preparation: the device list from the package's INFs and the devices present.
+#include <vector>
+
 #include "CPrepareInstall.h"
 
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
+#include "devapi/CScopedDevInfo.h"
 #include "device/CDevNode.h"
 #include "inf/CInf.h"
 #include "platform/StringUtil.h"
@@ -21,6 +24,7 @@ void CPrepareInstall::CollectInstallDeviceInfo(const CStringList& installPaths, 
                                                CDeviceDataList& out)
 {
     CTraceScope trace("CPrepareInstall::CollectInstallDeviceInfo");
+    ReadPresentHardwareIDs();
     CDeviceDataList infDevices;
     for (const std::string& csPath : installPaths)
     {
@@ -60,6 +64,8 @@ void CPrepareInstall::CollectInstallDeviceInfo(const CStringList& installPaths, 
     CSetupFilesInfo setupFiles;
     setupFiles.GetINFAssociatedFiles(infDevices);
 
+    m_bPresentIDsRead = false;
+    m_presentIDs.clear();
     if (CheckDeviceInstallStatus(pSetupParms, FALSE, infDevices, out) == 0)
         CheckDeviceInstallStatus(pSetupParms, TRUE, infDevices, out);
     if (!out.IsEmpty() || !pSetupParms)
@@ -117,6 +123,8 @@ size_t CPrepareInstall::GetDeviceDataInfo(const std::string& csTestFile, CDevice
 BOOL CPrepareInstall::TestIfParentInstalled(const std::string& csDeviceID)
 {
     CTraceScope trace("CPrepareInstall::TestIfParentInstalled", "csDeviceID = %s", csDeviceID.c_str());
+    if (!MayBePresent(csDeviceID))
+        return trace.Return(FALSE);
     CDevNode node(csDeviceID.c_str(), TRUE);
     char szText[MAX_PATH] = {0};
     DWORD dwSize = MAX_PATH;
@@ -137,6 +145,43 @@ BOOL CPrepareInstall::TestIfParentInstalled(const std::string& csDeviceID)
     if (!node.GetDeviceRegistryProperty(SPDRP_CLASS, reinterpret_cast<BYTE*>(szText), &dwSize))
         return trace.Return(FALSE);
     return trace.Return(!EqualsNoCase(szText, "UNKNOWN"));
+}
+
+void CPrepareInstall::ReadPresentHardwareIDs()
+{
+    m_presentIDs.clear();
+    m_bPresentIDsRead = false;
+    KDeviceApi* pApi = GetDeviceApi();
+    CScopedDevInfo set(pApi ? pApi->KSetupDiGetClassDevs(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES)
+                            : nullptr);
+    if (!set)
+        return;
+    SP_DEVINFO_DATA device = {};
+    device.cbSize = sizeof(device);
+    for (DWORD dwIndex = 0; pApi->KSetupDiEnumDeviceInfo(set.Get(), dwIndex, &device); ++dwIndex)
+    {
+        DWORD dwSize = 0;
+        pApi->KSetupDiGetDeviceRegistryProperty(set.Get(), &device, SPDRP_HARDWAREID, nullptr, nullptr, 0, &dwSize);
+        std::vector<char> buffer(dwSize + 2, '\0');
+        if (dwSize && pApi->KSetupDiGetDeviceRegistryProperty(set.Get(), &device, SPDRP_HARDWAREID, nullptr,
+                                                              reinterpret_cast<BYTE*>(buffer.data()), dwSize, nullptr))
+            // A multi-string on NT, comma-separated on Windows 9x: either way every ID is in the text.
+            m_presentIDs.push_back(ToUpper(std::string(buffer.data(), dwSize)));
+    }
+    m_bPresentIDsRead = true;
+}
+
+bool CPrepareInstall::MayBePresent(const std::string& csDeviceID) const
+{
+    if (!m_bPresentIDsRead)
+        return true;
+    const std::string csUpper = ToUpper(csDeviceID);
+    for (const std::string& csIDs : m_presentIDs)
+    {
+        if (csIDs.find(csUpper) != std::string::npos)
+            return true;
+    }
+    return false;
 }
 
 size_t CPrepareInstall::CheckDeviceInstallStatus(const SETUP_PARMS* pSetupParms, BOOL bReadPhysicalHW,

@@ -59,6 +59,13 @@ private:
     static std::string ParkingFolder();
     static std::string InfFolder();
 
+    // The hardware IDs (upper case) of the devices present, read once while the device list is built: an
+    // ID that none of them contains has no device node, and needs no search of the device tree.
+    void ReadPresentHardwareIDs();
+    bool MayBePresent(const std::string& csDeviceID) const;
+
     std::string m_csDeviceClass;
     DWORD m_nOSType = 0;
+    CStringList m_presentIDs;
+    bool m_bPresentIDsRead = false;
 };

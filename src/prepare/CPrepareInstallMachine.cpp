@@ -9,6 +9,7 @@
 #include "common/PlatformInfo.h"
 #include "common/ProcessStopper.h"
 #include "inf/CInf.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringUtil.h"
 #include "prepare/FileSearch.h"
 
@@ -73,21 +74,18 @@ void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
             continue;
         seen.push_back(data.csInstallPath);
 
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETUP_KEY, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+        CScopedRegKey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SETUP_KEY, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS)
             continue;
         DWORD dwType = 0;
         DWORD dwSize = 0;
         std::vector<char> old;
-        if (RegQueryValueExA(hKey, SOURCES_VALUE, nullptr, &dwType, nullptr, &dwSize) == ERROR_SUCCESS)
+        if (RegQueryValueExA(key.Get(), SOURCES_VALUE, nullptr, &dwType, nullptr, &dwSize) == ERROR_SUCCESS)
         {
             old.assign(dwSize, '\0');
-            if (dwSize && RegQueryValueExA(hKey, SOURCES_VALUE, nullptr, &dwType, reinterpret_cast<BYTE*>(old.data()),
-                                           &dwSize) != ERROR_SUCCESS)
-            {
-                RegCloseKey(hKey);
+            if (dwSize && RegQueryValueExA(key.Get(), SOURCES_VALUE, nullptr, &dwType,
+                                           reinterpret_cast<BYTE*>(old.data()), &dwSize) != ERROR_SUCCESS)
                 continue;
-            }
             old.resize(dwSize);
         }
         // Other programs read this list: a path it holds already is not added again.
@@ -97,7 +95,6 @@ void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
         if (bListed)
         {
             TraceLine("Install Source path %s already listed\n", data.csInstallPath.c_str());
-            RegCloseKey(hKey);
             continue;
         }
         std::vector<char> value(data.csInstallPath.begin(), data.csInstallPath.end());
@@ -106,10 +103,9 @@ void CPrepareInstall::SetupRegInstallSource(const CDeviceDataList& list)
             value.push_back('\0');
         else
             value.insert(value.end(), old.begin(), old.end());
-        if (RegSetValueExA(hKey, SOURCES_VALUE, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),
+        if (RegSetValueExA(key.Get(), SOURCES_VALUE, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(value.data()),
                            static_cast<DWORD>(value.size())) == ERROR_SUCCESS)
             TraceLine("Install Source path set to %s\n", data.csInstallPath.c_str());
-        RegCloseKey(hKey);
     }
 }
 

@@ -26,6 +26,7 @@ const char* kDirIdInf = "[Version]\r\n"
                         "Named = %Shadow%\\x.sys\r\n"
                         "Unknown = %99999%\\x.sys\r\n"
                         "Percent = 100%%\r\n"
+                        "Via = %Raw%\r\n"
                         "\r\n"
                         "[Strings]\r\n"
                         "Shadow = \"shadowed\"\r\n"
@@ -127,7 +128,7 @@ protected:
     std::vector<HINF> m_opened;
 };
 
-TEST_F(InfEngineTest, DirectoryIdsAreReplacedWhereverAFieldIsReadButInStrings)
+TEST_F(InfEngineTest, DirectoryIdsAreReplacedWhereverAFieldIsReadButNotInStringValues)
 {
     HINF hInf = Open("DIRIDS.INF", kDirIdInf);
     ASSERT_NE(INVALID_HANDLE_VALUE, hInf);
@@ -139,8 +140,10 @@ TEST_F(InfEngineTest, DirectoryIdsAreReplacedWhereverAFieldIsReadButInStrings)
     EXPECT_EQ("shadowed\\x.sys", Value(hInf, "Service_Inst", "Named"));
     EXPECT_EQ("%99999%\\x.sys", Value(hInf, "Service_Inst", "Unknown"));
     EXPECT_EQ("100%", Value(hInf, "Service_Inst", "Percent"));
-    // The [Strings] section itself is read as written.
-    EXPECT_EQ("%12%\\kept.sys", Value(hInf, "Strings", "Raw"));
+    // A string's value is put in as written: no directory id in it is replaced; read as a line of its own
+    // section, it is a field like any other.
+    EXPECT_EQ("%12%\\kept.sys", Value(hInf, "Service_Inst", "Via"));
+    EXPECT_EQ(SystemFolder() + "\\drivers\\kept.sys", Value(hInf, "Strings", "Raw"));
 }
 
 TEST_F(InfEngineTest, AUtf8ByteOrderMarkIsSkippedAndTheTextReadInTheAnsiCodePage)

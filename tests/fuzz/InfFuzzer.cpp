@@ -1,5 +1,10 @@
 // libFuzzer target: arbitrary bytes as an INF file on a winsim machine, read by winsim's INF engine and
 // asked every question setup asks of an INF. Nothing may crash, hang or read outside a buffer.
+//
+// By default the input stays in memory (winsim::SetMemoryInf): SetupOpenInfFileA reads it without a file
+// and the registry pass of an install is left out, so nothing goes through the machine's journalled store
+// and the fuzzer runs thousands of inputs a second. INF_FUZZ_FILES=1 writes each input to the machine's
+// drive and runs the registry pass too, as a real run would (tens of inputs a second).
 #include <unistd.h>
 
 #include <cstdint>
@@ -18,8 +23,8 @@ namespace
 const char* kInfPath = "C:\\FUZZ\\FUZZ.INF";
 const char* kScratchKey = "Software\\Fuzz";
 std::string g_machineDir;
-// The device layer the INF reader reaches, made once the machine is attached, as the program makes it.
 KDeviceApi* g_pDeviceApi = nullptr;
+bool g_bFiles = false;
 
 void RemoveMachine()
 {
@@ -104,6 +109,17 @@ void AskEverything()
     CVistaWaveRTRegList waveRT;
     inf.GetINIVistaWaveRTRegData("VistaWaveRTEdit1", waveRT);
 
+    HINF hInf = SetupOpenInfFileA(kInfPath, nullptr, INF_STYLE_WIN4, nullptr);
+    if (hInf != INVALID_HANDLE_VALUE)
+    {
+        for (const char* pszSection :
+             {"Version", "Manufacturer", "Strings", "DestinationDirs", "SourceDisksFiles", "TASKS"})
+            WalkSection(hInf, pszSection);
+        SetupCloseInfFile(hInf);
+    }
+    if (!g_bFiles)
+        return;
+
     // The registry pass of an install, under a scratch key that is emptied afterwards.
     HKEY hKey = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) ==
@@ -114,9 +130,6 @@ void AskEverything()
         {
             SetupInstallFromInfSectionA(nullptr, hInf, "TASKS", SPINST_REGISTRY, hKey, nullptr, 0, nullptr, nullptr,
                                         nullptr, nullptr);
-            for (const char* pszSection :
-                 {"Version", "Manufacturer", "Strings", "DestinationDirs", "SourceDisksFiles", "TASKS"})
-                WalkSection(hInf, pszSection);
             SetupCloseInfFile(hInf);
         }
         RegCloseKey(hKey);
@@ -128,6 +141,8 @@ void AskEverything()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    const char* pszFiles = std::getenv("INF_FUZZ_FILES");
+    g_bFiles = pszFiles && *pszFiles == '1';
     g_machineDir = "/dev/shm/drvsetup-inf-fuzz-" + std::to_string(getpid());
     std::string error;
     if (!winsim::CreateMachine(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2", g_machineDir, error))
@@ -143,6 +158,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::fprintf(stderr, "inf_fuzzer: %s\n", error.c_str());
         std::exit(1);
     }
+    // The device layer that CInf reads INFs through, as the application object makes it for a run.
     g_pDeviceApi = new KDeviceApi;
     std::atexit(RemoveMachine);
     return 0;
@@ -150,7 +166,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (1 << 16) || !WriteInf(data, size))
+    if (size > (1 << 16))
+        return 0;
+    if (!g_bFiles)
+        winsim::SetMemoryInf(kInfPath, std::string(reinterpret_cast<const char*>(data), size));
+    else if (!WriteInf(data, size))
         return 0;
     AskEverything();
     return 0;

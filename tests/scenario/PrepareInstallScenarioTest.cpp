@@ -87,14 +87,8 @@ protected:
         }
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\MDMCHILD.INF", kChildInf));
         ASSERT_TRUE(WriteImage("C:\\TEST\\DVXDLL.DLL", "dll", "dvxdll"));
-        StartTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
+        StartTraceLog()->SetLogFile(kLogPath, TRUE);
         GetTraceLog()->Open();
-    }
-    void TearDown() override
-    {
-        StopTraceLog();
-        ProductMachine::TearDown();
     }
 
     std::string Log()
@@ -366,7 +360,7 @@ TEST_F(PrepareInstallTest, BadPackageContentCostsOneTraceLineEach)
 
 // A run that parks the in-box INFs and is killed before it puts them back, then the clean-up run: this
 // test program started on the machine plays both parts (PrepareInstallChild.Play).
-class PrepareInstallCrashTest : public ProductMachine
+class PrepareInstallCrashTest : public TestMachine
 {
 protected:
     void SetUp() override
@@ -375,7 +369,7 @@ protected:
         if (!bin || !*bin)
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
         m_bin = bin;
-        ProductMachine::SetUp();
+        TestMachine::SetUp();
         ASSERT_TRUE(WriteImage("C:\\TEST\\child.exe", "exe", "drvsetup_tests"));
         ASSERT_TRUE(WriteWholeFile(std::string(kInf) + "WDMMDMPC.INF", "in-box"));
         ASSERT_TRUE(WriteWholeFile(std::string(kInf) + "MDMGEN.PNF", "precompiled"));
@@ -386,7 +380,7 @@ protected:
     {
         unsetenv("GTEST_FILTER");
         unsetenv("GTEST_BRIEF");
-        ProductMachine::TearDown();
+        TestMachine::TearDown();
     }
     int Run(const std::string& options, const char* pszPart)
     {
@@ -436,6 +430,7 @@ TEST(PrepareInstallChild, Play)
     std::string error;
     ASSERT_TRUE(winsim::AttachFromEnvironment(error)) << error;
     const std::string commandLine = GetCommandLineA();
+    KDeviceApi deviceApi;
     if (commandLine.find(" park") != std::string::npos)
     {
         CPrepareInstall* pPrepare = new CPrepareInstall;

@@ -57,8 +57,6 @@ protected:
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\CHILD.INF", kChildInf));
         ASSERT_TRUE(WriteWholeFile("C:\\PKG\\WAVE.INF", kWaveInf));
     }
-    void TearDown() override { ProductMachine::TearDown(); }
-
     static DEVICE_DATA MainRecord(int nStatus)
     {
         DEVICE_DATA data;

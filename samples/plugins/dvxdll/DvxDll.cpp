@@ -49,25 +49,45 @@ void AddIDs(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property, std::vector<s
         ids.push_back(Upper(buffer.data() + at));
 }
 
-// Calls found(ids) for every present device until it returns true; true when it did.
-template <typename Found>
-bool AnyPresentDevice(Found found)
+// The hardware and compatible IDs of every present device, one list per device. A setup run asks about
+// hundreds of IDs in a row: the list is read again only when it is a second old.
+const std::vector<std::vector<std::string>>& PresentDevices()
 {
+    static std::vector<std::vector<std::string>> devices;
+    static DWORD readAt = 0;
+    static bool read = false;
+    const DWORD now = GetTickCount();
+    if (read && now - readAt < 1000)
+        return devices;
+    devices.clear();
     HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE)
-        return false;
-    bool result = false;
+        return devices;
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof(device);
-    for (DWORD index = 0; !result && SetupDiEnumDeviceInfo(set, index, &device); ++index)
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); ++index)
     {
         std::vector<std::string> ids;
         AddIDs(set, device, SPDRP_HARDWAREID, ids);
         AddIDs(set, device, SPDRP_COMPATIBLEIDS, ids);
-        result = found(ids);
+        devices.push_back(ids);
     }
     SetupDiDestroyDeviceInfoList(set);
-    return result;
+    read = true;
+    readAt = now;
+    return devices;
+}
+
+// Calls found(ids) for every present device until it returns true; true when it did.
+template <typename Found>
+bool AnyPresentDevice(Found found)
+{
+    for (const std::vector<std::string>& ids : PresentDevices())
+    {
+        if (found(ids))
+            return true;
+    }
+    return false;
 }
 
 bool IsPresent(const std::string& id)

@@ -114,5 +114,9 @@ inline constexpr const char* kEnvFaults = "WINSIM_FAULTS";
 std::string DescribeScreen();
 // Saves the screen as a PNG picture on the host (as `winsim screen DIR --png FILE`); false with the reason.
 bool SaveScreenPng(const std::string& hostPath, std::string& error);
+// For fuzzers: SetupOpenInfFileA of this full path (any case) reads these bytes from memory instead of the
+// drive, with no file access and nothing journalled; everything after the read is the same. An empty path
+// ends it.
+void SetMemoryInf(const std::string& windowsPath, const std::string& bytes);
 
 } // namespace winsim

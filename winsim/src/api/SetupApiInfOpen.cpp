@@ -14,6 +14,7 @@
 #include "setupapi/DirIdTable.h"
 #include "setupapi/InfAccess.h"
 #include "setupapi/InfReader.h"
+#include "setupapi/MemoryInf.h"
 #include "windows.h"
 #include "setupapi.h"
 
@@ -86,7 +87,9 @@ HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PU
     }
     WinPath path;
     std::string bytes;
-    if (!ReadInf(*rt, FileName, path, bytes))
+    if (MemoryInf::Get(FileName, bytes))
+        path.path = FileName;
+    else if (!ReadInf(*rt, FileName, path, bytes))
         return INVALID_HANDLE_VALUE;
 
     auto file = std::make_unique<InfFile>();

@@ -35,10 +35,12 @@ LoadedModules& LoadedModules::Of(Runtime& runtime)
     // Never destroyed: libraries still loaded at host exit stay loaded, as they would at process exit.
     static LoadedModules* list = new LoadedModules;
     // A process id is unique within one machine only; tests attach to many machines in turn.
-    const std::string owner = runtime.GetMachine().Folder() + "|" + std::to_string(runtime.Pid());
-    if (list->m_owner != owner)
+    // Compared in place: GetProcAddress comes here on every call of a program that binds by name.
+    const std::string& folder = runtime.GetMachine().Folder();
+    if (list->m_ownerFolder != folder || list->m_ownerPid != runtime.Pid())
     {
-        list->m_owner = owner;
+        list->m_ownerFolder = folder;
+        list->m_ownerPid = runtime.Pid();
         list->Reset(runtime);
     }
     return *list;

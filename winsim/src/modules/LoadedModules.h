@@ -63,7 +63,8 @@ public:
 private:
     void Reset(Runtime& runtime);
 
-    std::string m_owner;
+    std::string m_ownerFolder;
+    uint64_t m_ownerPid = 0;
     std::map<uintptr_t, LoadedModule> m_modules;
     uintptr_t m_nextBase = 0;
 };

@@ -77,8 +77,6 @@ void InfModel::AddLine(uint32_t section, uint32_t sourceLine, bool hasKey, std::
     line.hasKey = hasKey;
     line.sourceLine = sourceLine;
     line.fieldCount = static_cast<uint32_t>(spans.size()) - 1;
-    const std::string_view name = m_sections[section].name;
-    line.inStrings = NoCaseEqual()(name.substr(0, 7), "Strings") && (name.size() == 7 || name[7] == '.');
     for (const Span& span : spans)
     {
         Field field;
@@ -166,7 +164,7 @@ std::string InfModel::FieldText(const Line& line, uint32_t field) const
 {
     const Field& f = m_fields[line.firstField + field];
     const std::string_view raw = RawField(line, field);
-    return f.substitute ? Substitute(raw, !line.inStrings) : std::string(raw);
+    return f.substitute ? Substitute(raw) : std::string(raw);
 }
 
 std::string_view InfModel::FieldView(const Line& line, uint32_t field, std::string& scratch) const
@@ -175,7 +173,7 @@ std::string_view InfModel::FieldView(const Line& line, uint32_t field, std::stri
     const std::string_view raw = RawField(line, field);
     if (!f.substitute)
         return raw;
-    scratch = Substitute(raw, !line.inStrings);
+    scratch = Substitute(raw);
     return scratch;
 }
 
@@ -207,7 +205,7 @@ bool ParseDirId(std::string_view key, long& dirId)
 
 } // namespace
 
-std::string InfModel::Substitute(std::string_view text, bool dirIds) const
+std::string InfModel::Substitute(std::string_view text) const
 {
     std::string out;
     out.reserve(text.size());
@@ -234,7 +232,7 @@ std::string InfModel::Substitute(std::string_view text, bool dirIds) const
             out += '%';
         else if (const std::string* value = StringValue(key))
             out += *value;
-        else if (std::string folder; dirIds && m_dirIds && ParseDirId(key, dirId) && m_dirIds(dirId, folder))
+        else if (std::string folder; m_dirIds && ParseDirId(key, dirId) && m_dirIds(dirId, folder))
             out += folder;
         else
             out.append(text.substr(open, close - open + 1)); // an unknown key is left with its percent signs

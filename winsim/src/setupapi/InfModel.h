@@ -31,7 +31,6 @@ public:
         uint32_t fieldCount = 0; // without the key
         uint32_t sourceLine = 0;
         bool hasKey = false;
-        bool inStrings = false; // a line of [Strings] or [Strings.LLLL]: directory ids stay as written
     };
     struct Section
     {
@@ -80,8 +79,9 @@ public:
     std::string FieldText(const Line& line, uint32_t field) const;
     // The same without a copy when there is nothing to replace; scratch holds a replaced text.
     std::string_view FieldView(const Line& line, uint32_t field, std::string& scratch) const;
-    // A text with %strkey%, %% and (outside [Strings]) %dirid% replaced.
-    std::string Substitute(std::string_view text, bool dirIds = true) const;
+    // A text with %strkey%, %% and %dirid% replaced. A string's value is taken as written: a directory id
+    // inside it stays.
+    std::string Substitute(std::string_view text) const;
     // The value of a string key, or nullptr.
     const std::string* StringValue(std::string_view key) const;
     // The first line at or after start in a section whose key (with strings replaced) is the given one,

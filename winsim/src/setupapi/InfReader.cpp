@@ -172,6 +172,24 @@ bool InfReader::LoadHostFile(const std::string& hostPath, std::string& bytes)
     return ok;
 }
 
+namespace
+{
+
+// Unicode text in the machine's ANSI code page; most INFs are plain ASCII, which needs no conversion.
+std::string ToAnsi(const std::u16string& text, uint32_t codePage)
+{
+    std::string ansi(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (text[i] >= 0x80)
+            return CodePage::FromUtf16(text, codePage);
+        ansi[i] = static_cast<char>(text[i]);
+    }
+    return ansi;
+}
+
+} // namespace
+
 bool InfReader::Read(std::string bytes, uint32_t codePage, InfModel& model, uint32_t& error, uint32_t& errorLine)
 {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -181,14 +199,13 @@ bool InfReader::Read(std::string bytes, uint32_t codePage, InfModel& model, uint
         for (size_t i = 0; i < wide.size(); ++i)
             wide[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
                                             (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
-        return Parse(model.AdoptSource(CodePage::FromUtf16(wide, codePage)), model, error, errorLine);
+        return Parse(model.AdoptSource(ToAnsi(wide, codePage)), model, error, errorLine);
     }
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
     {
         // UTF-8 with a byte-order mark: read as Unicode, handed out in the machine's ANSI code page.
         bytes.erase(0, 3);
-        return Parse(model.AdoptSource(CodePage::FromUtf16(CodePage::FromUtf8(bytes), codePage)), model, error,
-                     errorLine);
+        return Parse(model.AdoptSource(ToAnsi(CodePage::FromUtf8(bytes), codePage)), model, error, errorLine);
     }
     return Parse(model.AdoptSource(std::move(bytes)), model, error, errorLine);
 }
