@@ -7,6 +7,7 @@
 #include "common/PlatformInfo.h"
 #include "config/ProfileSection.h"
 #include "inf/CInf.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/RegistrySubKeys.h"
 #include "platform/StringUtil.h"
@@ -78,8 +79,8 @@ CStringList CINIFile::FindConfigINIs() const
 {
     CStringList files;
     WIN32_FIND_DATAA data = {};
-    HANDLE hFind = FindFirstFileA((m_szINIPath + "*.INI").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((m_szINIPath + "*.INI").c_str(), &data));
+    if (!find)
         return files;
     do
     {
@@ -87,8 +88,7 @@ CStringList CINIFile::FindConfigINIs() const
         if (csName == "." || csName == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
         files.push_back(ToUpper(m_szINIPath + csName));
-    } while (files.size() < kMaxConfigINIs && FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (files.size() < kMaxConfigINIs && FindNextFileA(find.Get(), &data));
     return files;
 }
 

@@ -5,6 +5,7 @@
 #include "common/CTraceScope.h"
 #include "common/IniFlags.h"
 #include "common/PlatformInfo.h"
+#include "platform/CScopedHandle.h"
 #include "platform/StringUtil.h"
 
 namespace
@@ -215,8 +216,8 @@ BOOL KINIFile::LocateINIFileNames(const char* pszInstallPath, CStringList& list)
     if (csFolder.empty())
         return trace.Return(FALSE);
     WIN32_FIND_DATAA data = {};
-    HANDLE hFind = FindFirstFileA((csFolder + "\\*.INI").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
+    CScopedFindHandle find(FindFirstFileA((csFolder + "\\*.INI").c_str(), &data));
+    if (!find)
         return trace.Return(FALSE);
     do
     {
@@ -225,8 +226,7 @@ BOOL KINIFile::LocateINIFileNames(const char* pszInstallPath, CStringList& list)
         std::string csFile = csFolder + "\\" + data.cFileName;
         TraceLine("szTestFile = %s\n", csFile.c_str());
         list.push_back(csFile);
-    } while (list.size() < kMaxINIFiles && FindNextFileA(hFind, &data));
-    FindClose(hFind);
+    } while (list.size() < kMaxINIFiles && FindNextFileA(find.Get(), &data));
     return trace.Return(!list.empty());
 }
 

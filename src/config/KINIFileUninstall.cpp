@@ -5,6 +5,7 @@
 #include "common/CFileUtility.h"
 #include "common/CTraceScope.h"
 #include "common/IniFlags.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/CTextFile.h"
 #include "platform/StringUtil.h"
@@ -73,14 +74,13 @@ std::string FirstMissingLevel(HKEY hRoot, const std::string& csPath, size_t nMin
 
 bool IsEmptyKey(HKEY hRoot, const std::string& csPath)
 {
-    HKEY hKey = nullptr;
-    if (csPath.empty() || RegOpenKeyExA(hRoot, csPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    CScopedRegKey key;
+    if (csPath.empty() || RegOpenKeyExA(hRoot, csPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return false;
     DWORD dwSubKeys = 0;
     DWORD dwValues = 0;
-    LONG lResult = RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &dwSubKeys, nullptr, nullptr, &dwValues, nullptr,
-                                    nullptr, nullptr, nullptr);
-    RegCloseKey(hKey);
+    LONG lResult = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &dwSubKeys, nullptr, nullptr, &dwValues,
+                                    nullptr, nullptr, nullptr, nullptr);
     return lResult == ERROR_SUCCESS && dwSubKeys == 0 && dwValues == 0;
 }
 

@@ -1,4 +1,5 @@
 #include "modem/CModemPort.h"
+#include "platform/CScopedHandle.h"
 
 #include "common/CTraceScope.h"
 
@@ -48,20 +49,21 @@ BOOL CModemPort::Reset(const std::string& csPortName)
 {
     CTraceScope trace("CModemPort::Reset", "csPortName = %s", csPortName.c_str());
     std::string csDevice = "\\\\.\\" + csPortName;
-    HANDLE hPort = INVALID_HANDLE_VALUE;
+    CScopedKernelHandle port;
     for (DWORD dwTry = 0; dwTry < kOpenTries; ++dwTry)
     {
-        hPort = CreateFileA(csDevice.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-        if (hPort != INVALID_HANDLE_VALUE)
+        port.Reset(CreateFileA(csDevice.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+        if (port)
             break;
         TraceLine("FAILED CreateFile(%s) : GetLastError() = %d\n", csDevice.c_str(), static_cast<int>(GetLastError()));
         if (dwTry + 1 < kOpenTries)
             Sleep(kOpenRetryMs);
     }
     BOOL bRetVal = FALSE;
-    if (hPort != INVALID_HANDLE_VALUE)
+    if (port)
     {
+        HANDLE hPort = port.Get();
         DCB dcb = {};
         dcb.DCBlength = sizeof(dcb);
         COMMTIMEOUTS timeouts = {};
@@ -78,7 +80,7 @@ BOOL CModemPort::Reset(const std::string& csPortName)
         bRetVal = bState && bTimeouts && bQueues && bDtr;
         TraceLine("bRetVal = %d\n", bRetVal);
         Sleep(kHoldOpenMs);
-        CloseHandle(hPort);
+        port.Reset();
     }
     Sleep(kAfterCloseMs);
     return trace.Return(bRetVal);

@@ -5,22 +5,15 @@
 #include <algorithm>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "config/CINIFile.h"
-#include "devapi/KDeviceApi.h"
 
 namespace
 {
 
-class IniGenerationTest : public TestMachine
+class IniGenerationTest : public ProductMachine
 {
 protected:
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
-
     void WriteIni(const std::string& name, const std::string& text)
     {
         ASSERT_TRUE(WriteWholeFile(ScratchFolder() + "\\" + name, text));

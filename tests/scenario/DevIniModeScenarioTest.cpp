@@ -2,6 +2,8 @@
 // changes, the reversed copy kept for uninstall, the result box, and the uninstall that undoes it all.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SetupRunFixture.h"
 #include "config/CINIFile.h"
 #include "devapi/KDeviceApi.h"
@@ -53,11 +55,19 @@ protected:
         return path.c_str();
     }
 
+    void SetUp() override
+    {
+        SetupRunFixture::SetUp();
+        m_pDeviceApi = std::make_unique<KDeviceApi>();
+    }
+
     void TearDown() override
     {
-        DeleteDeviceApi();
+        m_pDeviceApi.reset();
         SetupRunFixture::TearDown();
     }
+
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
 
     std::string Winsim(const std::string& args)
     {

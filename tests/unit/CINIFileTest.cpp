@@ -5,23 +5,16 @@
 #include <algorithm>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 #include "config/CINIFile.h"
-#include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
 
 namespace
 {
 
-class CINIFileTest : public TestMachine
+class CINIFileTest : public ProductMachine
 {
 protected:
-    void TearDown() override
-    {
-        DeleteDeviceApi();
-        TestMachine::TearDown();
-    }
-
     void WriteIni(const std::string& name, const std::string& text)
     {
         ASSERT_TRUE(WriteWholeFile(ScratchFolder() + "\\" + name, text));
