@@ -114,7 +114,9 @@ TEST_F(DevIniModeScenarioTest, AppliesTheIniKeepsItsReversedCopyAndUninstallRest
         ++nRegistryLines;
     EXPECT_NE(std::string::npos, journal.find("Country")) << journal;
     EXPECT_NE(std::string::npos, journal.find("SampleTray")) << journal;
-    EXPECT_GE(nRegistryLines, 4u) << journal;
+    // Settings created and Country set, UserInit set, three levels of the tool's key and its value, the
+    // Run value.
+    EXPECT_EQ(8u, nRegistryLines) << journal;
     EXPECT_EQ(std::string::npos, journal.find("DriverDesc")) << journal;
 
     // The saved copy undoes what was added; the keys the INI created are named in it.
