@@ -127,6 +127,10 @@ TEST_F(DevIniModeScenarioTest, AppliesTheIniKeepsItsReversedCopyAndUninstallRest
     EXPECT_NE(std::string::npos, copy.find("EmptyKey = HKLM,\"SOFTWARE\\Sample Modems\"")) << copy;
     EXPECT_EQ(std::string::npos, copy.find("CurrentVersion\\Run\"")) << copy;
 
+    // A second install of the same INI keeps what the first one created on the list to undo.
+    EXPECT_EQ(0, Run(std::string("'-DEVINI=MODEM.INI,") + kModemID + "'"));
+    EXPECT_NE(std::string::npos, Read(kSavedCopy).find("EmptyKey = HKLM,\"SOFTWARE\\Sample Modems\""));
+
     CINIFile ini;
     DWORD dwFlags = ini.UninstallINIFiles(kModemID);
     EXPECT_EQ(0x20u, dwFlags & 0x20u) << dwFlags;
