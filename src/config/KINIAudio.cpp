@@ -1,4 +1,5 @@
 #include "config/KINIAudio.h"
+#include "platform/CScopedHandle.h"
 
 #include "common/CTraceScope.h"
 
@@ -31,16 +32,14 @@ BOOL KINIAudio::WaitUntilNorvalisAudioDeviceRunning(DWORD dwAudioCheckTimeOut)
     TraceLine("KINIAudio :: WaitUntilNorvalisAudioDeviceRunning : dwAudioCheckTimeOut = %d\n",
               static_cast<int>(dwAudioCheckTimeOut));
     // Wave output is bound by name: a system without it has no audio device to wait for.
-    HMODULE hWinmm = LoadLibraryA("WINMM.DLL");
+    CScopedLibrary winmm(LoadLibraryA("WINMM.DLL"));
     auto pfnOpen = reinterpret_cast<PFN_WAVE_OUT_OPEN>(
-        reinterpret_cast<void (*)()>(hWinmm ? GetProcAddress(hWinmm, "waveOutOpen") : nullptr));
+        reinterpret_cast<void (*)()>(winmm ? GetProcAddress(winmm.Get(), "waveOutOpen") : nullptr));
     auto pfnClose = reinterpret_cast<PFN_WAVE_OUT_CLOSE>(
-        reinterpret_cast<void (*)()>(hWinmm ? GetProcAddress(hWinmm, "waveOutClose") : nullptr));
+        reinterpret_cast<void (*)()>(winmm ? GetProcAddress(winmm.Get(), "waveOutClose") : nullptr));
     if (!pfnOpen || !pfnClose)
     {
         TraceLine("ERROR : no wave output functions\n");
-        if (hWinmm)
-            FreeLibrary(hWinmm);
         return trace.Return(FALSE);
     }
     WAVEFORMATEX format = CdQualityFormat();
@@ -61,6 +60,5 @@ BOOL KINIAudio::WaitUntilNorvalisAudioDeviceRunning(DWORD dwAudioCheckTimeOut)
         dwElapsedTime += RETRY_MS;
     }
     TraceLine("dwElapsedTime = %d\n", static_cast<int>(dwElapsedTime));
-    FreeLibrary(hWinmm);
     return trace.Return(bRetVal);
 }

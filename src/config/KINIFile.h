@@ -70,6 +70,8 @@ private:
     void ReadRegistryTests(const std::string& csInstallSection, DWORD* pdwFlags);
     // The registry keys the install section's AddReg lines name that do not exist yet.
     CStringList FindKeysToBeCreated(const std::string& csInstallSection);
+    // The keys an earlier install of the INI recorded in its saved copy.
+    CStringList ReadRecordedKeys(const std::string& csINIFileName);
     void RecordCreatedKeys(const std::string& csSavedCopy, const CStringList& keys);
     void DeleteRecordedKeys(const std::string& csSavedCopy);
     std::string ApplicationSection(const std::string& csInstallSection) const;

@@ -8,6 +8,7 @@
 #include "config/KINIAudio.h"
 #include "config/KINIFile.h"
 #include "config/ProfileSection.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/RegistrySubKeys.h"
 #include "platform/StringUtil.h"
@@ -133,10 +134,10 @@ BOOL KINIFile::StartAnApp(const char* pszCmdline, DWORD dwFlags)
         TraceLine("FAILED CreateProcess : GetLastError() = %d\n", static_cast<int>(GetLastError()));
         return trace.Return(FALSE);
     }
+    CScopedKernelHandle process(pi.hProcess);
+    CScopedKernelHandle thread(pi.hThread);
     if (!(dwFlags & INSTALL_APP_NO_WAIT))
-        WaitForSingleObject(pi.hProcess, INFINITE);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+        WaitForSingleObject(process.Get(), INFINITE);
     return trace.Return(TRUE);
 }
 

@@ -5,6 +5,7 @@
 #include "common/CFileUtility.h"
 #include "common/CTraceScope.h"
 #include "common/IniFlags.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/CTextFile.h"
 #include "platform/StringUtil.h"
@@ -73,14 +74,13 @@ std::string FirstMissingLevel(HKEY hRoot, const std::string& csPath, size_t nMin
 
 bool IsEmptyKey(HKEY hRoot, const std::string& csPath)
 {
-    HKEY hKey = nullptr;
-    if (csPath.empty() || RegOpenKeyExA(hRoot, csPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    CScopedRegKey key;
+    if (csPath.empty() || RegOpenKeyExA(hRoot, csPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return false;
     DWORD dwSubKeys = 0;
     DWORD dwValues = 0;
-    LONG lResult = RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, &dwSubKeys, nullptr, nullptr, &dwValues, nullptr,
-                                    nullptr, nullptr, nullptr);
-    RegCloseKey(hKey);
+    LONG lResult = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &dwSubKeys, nullptr, nullptr, &dwValues,
+                                    nullptr, nullptr, nullptr, nullptr);
     return lResult == ERROR_SUCCESS && dwSubKeys == 0 && dwValues == 0;
 }
 
@@ -119,7 +119,8 @@ void KINIFile::SetupForUninstall(const char* pszINIFileName, const char* pszInst
 CStringList KINIFile::FindKeysToBeCreated(const std::string& csInstallSection)
 {
     // Entries "<entry name>,<root>,<path>": whole keys to delete, and shallower keys to delete when empty.
-    CStringList keys;
+    // A copy kept from an earlier install of the same INI names keys that exist now only because of it.
+    CStringList keys = ReadRecordedKeys(m_inf.GetINFFileName());
     CAddRegList hklm;
     m_inf.GetRegEntries(csInstallSection, "HKLM", CInf::REG_ENTRIES_ADDREG, hklm);
     for (const ADD_REG_INFO& info : hklm)
@@ -156,6 +157,28 @@ CStringList KINIFile::FindKeysToBeCreated(const std::string& csInstallSection)
         }
     }
     m_devNode.CloseClassDeviceKey();
+    return keys;
+}
+
+CStringList KINIFile::ReadRecordedKeys(const std::string& csINIFileName)
+{
+    CStringList keys;
+    std::string csFolder = GetSavedINIFolder();
+    CInf saved;
+    if (csFolder.empty() || !saved.Initialize((csFolder + "\\" + FileNameOf(csINIFileName)).c_str()))
+        return keys;
+    for (const char* pszEntry : {kCreatedKeyEntry, kCreatedEmptyKeyEntry})
+    {
+        std::string csRoot;
+        std::string csPath;
+        for (int n = 0; saved.GetNthKeyField(kCreatedKeysSection, pszEntry, 0, 1, n, csRoot) &&
+                        saved.GetNthKeyField(kCreatedKeysSection, pszEntry, 0, 2, n, csPath);
+             ++n)
+        {
+            if (!Trim(csPath).empty())
+                keys.push_back(std::string(pszEntry) + "," + Trim(csRoot) + "," + Trim(csPath));
+        }
+    }
     return keys;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/CTraceScope.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/RegistrySubKeys.h"
 
@@ -47,19 +48,16 @@ BOOL CopyTree(const std::string& csSource, const std::string& csTarget, int nDep
 {
     if (nDepth > MAX_MOVE_DEPTH)
         return FALSE;
-    HKEY hSource = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, csSource.c_str(), 0, KEY_READ, &hSource) != ERROR_SUCCESS)
-        return FALSE;
-    HKEY hTarget = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, csTarget.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hTarget,
-                        nullptr) != ERROR_SUCCESS)
+    BOOL bRetVal = FALSE;
     {
-        RegCloseKey(hSource);
-        return FALSE;
+        CScopedRegKey source;
+        CScopedRegKey target;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, csSource.c_str(), 0, KEY_READ, source.Receive()) != ERROR_SUCCESS ||
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, csTarget.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            target.Receive(), nullptr) != ERROR_SUCCESS)
+            return FALSE;
+        bRetVal = CopyValues(source.Get(), target.Get());
     }
-    BOOL bRetVal = CopyValues(hSource, hTarget);
-    RegCloseKey(hTarget);
-    RegCloseKey(hSource);
     for (const std::string& csSub : GetRegSubKeyNames(HKEY_LOCAL_MACHINE, csSource))
     {
         if (!CopyTree(csSource + "\\" + csSub, csTarget + "\\" + csSub, nDepth + 1))

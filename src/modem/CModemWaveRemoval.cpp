@@ -1,6 +1,7 @@
 #include "modem/CModemWaveRemoval.h"
 
 #include "common/CTraceScope.h"
+#include "platform/CScopedHandle.h"
 #include "platform/CRegistryKey.h"
 #include "platform/RegistrySubKeys.h"
 #include "platform/StringUtil.h"
@@ -14,13 +15,13 @@ const char* CLASS = "System\\CurrentControlSet\\Control\\Class\\";
 // The first ID of a HardwareID value (a multi-string on NT, a plain string on Windows 9x).
 std::string ReadFirstHardwareID(const std::string& csPath)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, csPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, csPath.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
         return std::string();
     char szValue[MAX_PATH + 2] = {0};
     DWORD dwSize = MAX_PATH;
-    LONG lResult = RegQueryValueExA(hKey, "HardwareID", nullptr, nullptr, reinterpret_cast<BYTE*>(szValue), &dwSize);
-    RegCloseKey(hKey);
+    LONG lResult =
+        RegQueryValueExA(key.Get(), "HardwareID", nullptr, nullptr, reinterpret_cast<BYTE*>(szValue), &dwSize);
     return lResult == ERROR_SUCCESS ? std::string(szValue) : std::string();
 }
 

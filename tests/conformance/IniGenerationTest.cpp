@@ -7,7 +7,6 @@
 #include "FileText.h"
 #include "ProductMachine.h"
 #include "config/CINIFile.h"
-#include "devapi/KDeviceApi.h"
 
 namespace
 {
@@ -15,11 +14,6 @@ namespace
 class IniGenerationTest : public ProductMachine
 {
 protected:
-    void TearDown() override
-    {
-        ProductMachine::TearDown();
-    }
-
     void WriteIni(const std::string& name, const std::string& text)
     {
         ASSERT_TRUE(WriteWholeFile(ScratchFolder() + "\\" + name, text));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "config/CINIFile.h"
@@ -22,13 +23,11 @@ const char* kIniPath = "C:\\FUZZ\\FUZZ.INI";
 // A present device without a driver: the layout is read in full, but nothing can be installed on it.
 const char* kDeviceID = "PCI\\VEN_F0E1&DEV_2F20";
 std::string g_machineDir;
-// The device layer the INI code reaches, made once the machine is attached, as the program makes it.
-KDeviceApi* g_pDeviceApi = nullptr;
+std::unique_ptr<KDeviceApi> g_pDeviceApi;
 
 void RemoveMachine()
 {
-    delete g_pDeviceApi;
-    g_pDeviceApi = nullptr;
+    g_pDeviceApi.reset();
     winsim::Detach(0);
     std::system(("rm -rf '" + g_machineDir + "'").c_str());
 }
@@ -124,7 +123,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::fprintf(stderr, "ini_fuzzer: %s\n", error.c_str());
         std::exit(1);
     }
-    g_pDeviceApi = new KDeviceApi;
+    g_pDeviceApi = std::make_unique<KDeviceApi>();
     std::atexit(RemoveMachine);
     return 0;
 }

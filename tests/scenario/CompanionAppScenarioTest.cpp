@@ -3,6 +3,8 @@
 // process ended first. The installer and uninstaller are programs the machine's profile declares.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SetupRunFixture.h"
 #include "config/CINIFile.h"
 #include "devapi/KDeviceApi.h"
@@ -38,13 +40,20 @@ protected:
     void SetUp() override
     {
         SetupRunFixture::SetUp();
+        m_pDeviceApi = std::make_unique<KDeviceApi>();
         ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS\\APPS", nullptr));
         ASSERT_TRUE(WriteImage("C:\\DRIVERS\\APPS\\SETUP.EXE", "exe", "CALLHOLDSETUP"));
         ASSERT_TRUE(WriteImage("C:\\DRIVERS\\APPS\\BAD.EXE", "exe", "FAILINGSETUP"));
         ASSERT_TRUE(WriteImage("C:\\Program Files\\CallHold\\UNINST.EXE", "exe", "CALLHOLDUNINST"));
     }
 
-    void TearDown() override { SetupRunFixture::TearDown(); }
+    void TearDown() override
+    {
+        m_pDeviceApi.reset();
+        SetupRunFixture::TearDown();
+    }
+
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
 
     std::string Journal()
     {

@@ -3,6 +3,8 @@
 // dropped goes with its keys. Also the wait for the audio device that some applications need.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SetupRunFixture.h"
 #include "config/CINIFile.h"
 #include "config/KINIAudio.h"
@@ -44,6 +46,7 @@ protected:
     void SetUp() override
     {
         SetupRunFixture::SetUp();
+        m_pDeviceApi = std::make_unique<KDeviceApi>();
         CRegistryKey driver(HKEY_LOCAL_MACHINE, kDriverKey);
         ASSERT_TRUE(driver.WriteString("AttachedTo", "COM3"));
         ASSERT_TRUE(driver.WriteString("Manufacturer", "Sample Modems"));
@@ -53,8 +56,11 @@ protected:
 
     void TearDown() override
     {
+        m_pDeviceApi.reset();
         SetupRunFixture::TearDown();
     }
+
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
 
     std::string Ports()
     {

@@ -2,6 +2,8 @@
 // device reset around it, and a folder of INIs whose applications start only when all are in.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SetupRunFixture.h"
 #include "common/IniFlags.h"
 #include "config/CINIFile.h"
@@ -40,10 +42,19 @@ protected:
         return path.c_str();
     }
 
+    void SetUp() override
+    {
+        SetupRunFixture::SetUp();
+        m_pDeviceApi = std::make_unique<KDeviceApi>();
+    }
+
     void TearDown() override
     {
+        m_pDeviceApi.reset();
         SetupRunFixture::TearDown();
     }
+
+    std::unique_ptr<KDeviceApi> m_pDeviceApi;
 
     static void WriteIni(const std::string& path, const std::string& body)
     {
