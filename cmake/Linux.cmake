@@ -15,11 +15,17 @@ if(DRVSETUP_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(DRVSETUP_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 file(GLOB_RECURSE WINSIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/winsim/src/*.cpp)
 list(FILTER WINSIM_SOURCES EXCLUDE REGEX ".*/winsim/src/entry/.*")
 add_library(winsim STATIC ${WINSIM_SOURCES})
 target_include_directories(winsim PUBLIC ${CMAKE_SOURCE_DIR}/winsim/include PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
-target_link_libraries(winsim PUBLIC SQLite::SQLite3 Threads::Threads mspack)
+find_package(PNG REQUIRED)
+target_link_libraries(winsim PUBLIC SQLite::SQLite3 Threads::Threads mspack PNG::PNG)
 drvsetup_warnings(winsim)
 
 # The entry point a program built on winsim gets: attach to the machine `winsim run` names, then WinMain.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang clang-format libsqlite3-dev zlib1g-dev libgtest-dev libbenchmark-dev
-          libmspack-dev ccache mingw-w64 wine wine64 wine32:i386 gcab xvfb xauth file binutils)
+          libmspack-dev libpng-dev ccache mingw-w64 wine wine64 wine32:i386 gcab xvfb xauth file binutils)
 
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

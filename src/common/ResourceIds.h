@@ -28,3 +28,25 @@
 #define IDS_WARNING 32
 #define IDS_PLUG_IN_DEVICE 33
 #define IDS_PRESS_CANCEL 34
+
+// Dialogs, their controls, and the art of the package (the same ids in both builds).
+#define IDD_BUSY_PROGRESS 102
+#define IDD_STD_PROGRESS 103
+#define IDD_SPLASH 134
+#define IDD_DEVICE_LIST 142
+#define IDD_PLUG_IN_USB 147
+#define IDB_DEVICE_LIST 139
+#define IDI_SETUP 140
+#define IDI_PLUG_IN 141
+#define IDC_PROGRESS_BAR 1000
+#define IDC_STATUS_TEXT 1002
+#define IDC_HEADING 1004
+#define IDC_INSTRUCTION 1006
+#define IDC_DEVICE_LIST 1011
+#define IDC_SPLASH_PICTURE 1015
+#define IDC_BUSY_INDICATOR 1020
+#define IDC_PLUG_IN_TEXT 1022
+#define IDC_PRESS_CANCEL_TEXT 1023
+#define IDS_INSTALLING 6
+#define IDS_UNINSTALLING 13
+#define IDS_INITIALIZING 19

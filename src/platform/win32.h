@@ -10,3 +10,6 @@
 #include <cfgmgr32.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
+#include <winioctl.h>
+#include <usbioctl.h>

@@ -1,12 +1,13 @@
-// screen: what is on the machine's screen, as text. The visible top-level windows, topmost first, and the
-// message boxes shown by the last program started from outside the machine (and by the processes it
-// started), each with its buttons and the answer it got.
+// screen: what is on the machine's screen, as text (and with --png FILE as a picture). The visible top-level
+// windows, topmost first, with their controls, and the message boxes shown by the last program started from outside the
+// machine (and by the processes it started), each with its buttons and the answer it got.
 #include <cinttypes>
 #include <cstdio>
 
 #include "Commands.h"
 #include "core/Machine.h"
 #include "messagebox/MessageBoxStyle.h"
+#include "user/ScreenText.h"
 
 namespace
 {
@@ -24,23 +25,6 @@ std::string Indented(const std::string& text, const char* indent)
             out += indent;
     }
     return out;
-}
-
-void PrintWindows(winsim::Store& store)
-{
-    std::printf("Windows (topmost first):\n");
-    winsim::Statement rows = store.Prepare(
-        "SELECT w.hwnd, w.z, w.pid, COALESCE(p.image, ''), w.class, w.title FROM windows w "
-        "LEFT JOIN processes p ON p.pid = w.pid WHERE w.parent = 0 AND w.visible <> 0 ORDER BY w.z DESC, w.hwnd");
-    bool any = false;
-    while (rows.Step())
-    {
-        any = true;
-        std::printf("  0x%08" PRIX64 "  z %-3" PRId64 " \"%s\"  class %s  pid %" PRId64 " %s\n", rows.Int(0),
-                    rows.Int(1), rows.Text(5).c_str(), rows.Text(4).c_str(), rows.Int(2), rows.Text(3).c_str());
-    }
-    if (!any)
-        std::printf("  (none)\n");
 }
 
 void PrintMessageBoxes(winsim::Store& store)
@@ -83,13 +67,16 @@ void PrintMessageBoxes(winsim::Store& store)
 
 int CommandScreen(const Args& args)
 {
-    if (args.size() != 1)
-        return Fail("usage: winsim screen DIR");
+    const bool png = args.size() == 3 && args[1] == "--png";
+    if (args.size() != 1 && !png)
+        return Fail("usage: winsim screen DIR [--png FILE]");
     winsim::Machine machine;
     std::string error;
     if (!machine.Open(args[0], error))
         return Fail(error);
-    PrintWindows(machine.GetStore());
+    if (png && !winsim::ScreenText::SavePng(machine.GetStore(), args[2], error))
+        return Fail(error);
+    std::fputs(winsim::ScreenText::Windows(machine.GetStore()).c_str(), stdout);
     PrintMessageBoxes(machine.GetStore());
     return 0;
 }

@@ -35,8 +35,9 @@ const char* kUsage = R"(usage: winsim COMMAND ...
   plug DIR INSTANCE-ID                  plug a device of the profile in (it appears at once)
   unplug DIR INSTANCE-ID                pull a device out
   store DIR                             list the published INFs (oemN.inf) and the driver store's packages
-  screen DIR                            print what is on screen: the top-level windows, and the message
-                                        boxes the last program run showed, with their answers
+  screen DIR [--png FILE]               print what is on screen: the top-level windows with their controls,
+                                        and the message boxes the last program run showed, with their
+                                        answers; --png also saves a picture of the screen
 )";
 
 } // namespace

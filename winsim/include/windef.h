@@ -150,3 +150,42 @@ typedef union _LARGE_INTEGER
     } u;
     LONGLONG QuadPart;
 } LARGE_INTEGER, *PLARGE_INTEGER;
+
+// Geometry and the handles of windows' drawing (GDI).
+typedef struct tagPOINT
+{
+    LONG x;
+    LONG y;
+} POINT, *PPOINT, *LPPOINT;
+
+typedef struct tagSIZE
+{
+    LONG cx;
+    LONG cy;
+} SIZE, *PSIZE, *LPSIZE;
+
+typedef struct tagRECT
+{
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT* LPCRECT;
+
+typedef DWORD COLORREF;
+typedef COLORREF* LPCOLORREF;
+
+struct HDC__;
+typedef HDC__* HDC;
+struct HGDIOBJ__;
+typedef HGDIOBJ__* HGDIOBJ;
+typedef HGDIOBJ HBRUSH;
+typedef HGDIOBJ HPEN;
+typedef HGDIOBJ HBITMAP;
+typedef HGDIOBJ HFONT;
+typedef HGDIOBJ HRGN;
+struct HICON__;
+typedef HICON__* HICON;
+typedef HICON HCURSOR;
+typedef WORD ATOM;

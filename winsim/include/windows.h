@@ -7,5 +7,6 @@
 #include "winbase.h"
 #include "winreg.h"
 #include "winuser.h"
+#include "wingdi.h"
 #include "winver.h"
 #include "shellapi.h"

@@ -75,7 +75,7 @@ TEST_F(ResourceFindTest, VersionResourceOfTheProgram)
 TEST_F(ResourceFindTest, LookupFailuresNameWhatIsMissing)
 {
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND),
-              FindError(nullptr, RT_DIALOG, MAKEINTRESOURCE(1), LANG_NEUTRAL));
+              FindError(nullptr, RT_MENU, MAKEINTRESOURCE(1), LANG_NEUTRAL));
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND),
               FindError(nullptr, RT_STRING, MAKEINTRESOURCE(100), LANG_NEUTRAL));
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND), FindError(nullptr, RT_STRING, "NONAME", LANG_NEUTRAL));

@@ -35,7 +35,7 @@ TEST_F(ResourceStringTest, MissingStringsFailWithResourceNameNotFound)
     EXPECT_EQ("<error 1814>", Load(1));
     EXPECT_EQ("<error 1814>", Load(500));
     char buffer[16] = "untouched";
-    EXPECT_EQ(0, LoadStringA(nullptr, 13, buffer, sizeof(buffer)));
+    EXPECT_EQ(0, LoadStringA(nullptr, 26, buffer, sizeof(buffer)));
     EXPECT_STREQ("", buffer) << "a missing string still empties the buffer";
 }
 

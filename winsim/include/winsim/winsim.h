@@ -108,4 +108,11 @@ void ClearFaultPlan();
 bool CheckFaultPlan(const std::string& plan, std::string& error);
 inline constexpr const char* kEnvFaults = "WINSIM_FAULTS";
 
+// What the attached process's machine shows on screen, as `winsim screen` prints its windows: each visible
+// top-level window with its controls and their state, as the owning threads last published them (a
+// thread publishes whenever its message loop waits). Empty when no machine is attached.
+std::string DescribeScreen();
+// Saves the screen as a PNG picture on the host (as `winsim screen DIR --png FILE`); false with the reason.
+bool SaveScreenPng(const std::string& hostPath, std::string& error);
+
 } // namespace winsim

@@ -2,6 +2,7 @@
 // GetFileSize, FlushFileBuffers, GetFileTime.
 #include "console/ConsoleHandles.h"
 #include "core/Runtime.h"
+#include "devices/UsbNodeFile.h"
 #include "faults/FaultPoint.h"
 #include "files/ApiBuffers.h"
 #include "files/AttributeTable.h"
@@ -48,6 +49,18 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
+    }
+    // Device paths of winsim's drivers (USB host controllers and hubs).
+    std::shared_ptr<UsbNodeFile> node;
+    uint32_t deviceError = 0;
+    if (lpFileName && UsbNodeFile::Open(*rt, lpFileName, node, deviceError))
+    {
+        if (!node)
+        {
+            SetLastError(deviceError);
+            return INVALID_HANDLE_VALUE;
+        }
+        return rt->Handles().Insert(node);
     }
     WinPath target;
     if (!PathArgument::Resolve(*rt, lpFileName, target))

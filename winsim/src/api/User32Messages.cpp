@@ -1,5 +1,6 @@
-// USER32 PostMessageA and SendMessageA. Windows here have no window procedures of their own, so a
-// message gets what the default window procedure gives it: WM_CLOSE (and SC_CLOSE) destroys the window,
+// USER32 PostMessageA and SendMessageA. A window of this process gets the message through its window
+// procedure (posted messages through its thread's queue). A window of another process has no procedure
+// here, so a message gets what the default window procedure gives it: WM_CLOSE (and SC_CLOSE) destroys the window,
 // whichever process owns it; a declared process whose last window closes ends with its declared exit
 // code. WM_GETTEXT, WM_GETTEXTLENGTH and WM_SETTEXT read and set the title. Anything else is accepted
 // and has no effect. Posting is delivered at once.
@@ -11,6 +12,9 @@
 #include "core/Runtime.h"
 #include "faults/FaultPoint.h"
 #include "processes/ProcessTable.h"
+#include "user/MessageQueues.h"
+#include "user/UserWindows.h"
+#include "user/WindowCalls.h"
 #include "user/WindowTable.h"
 #include "windows.h"
 
@@ -81,6 +85,17 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_MESSAGE_SYNC_ONLY);
         return FALSE;
     }
+    WindowState state;
+    if (UserWindows::Of(*rt).Find(hWnd, state))
+    {
+        MSG msg{};
+        msg.hwnd = hWnd;
+        msg.message = Msg;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        MessageQueues::Of(*rt).Post(*rt, state.tid, msg);
+        return TRUE;
+    }
     LRESULT result = 0;
     return Deliver(*rt, hWnd, Msg, wParam, lParam, result) ? TRUE : FALSE;
 }
@@ -97,6 +112,8 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     if (hWnd == HWND_BROADCAST)
         return 0;
     LRESULT result = 0;
+    if (WindowCalls::Send(*rt, hWnd, Msg, wParam, lParam, result))
+        return result;
     Deliver(*rt, hWnd, Msg, wParam, lParam, result);
     return result;
 }

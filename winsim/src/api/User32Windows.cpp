@@ -4,13 +4,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Journal.h"
 #include "core/Runtime.h"
 #include "faults/FaultPoint.h"
 #include "kernel/CurrentThread.h"
 #include "processes/ProcessTable.h"
+#include "user/DialogCreation.h"
+#include "user/MessageQueues.h"
+#include "user/ScreenPublisher.h"
+#include "user/SystemClasses.h"
+#include "user/UserWindows.h"
+#include "user/WindowCalls.h"
 #include "user/WindowTable.h"
 #include "windows.h"
 
@@ -56,6 +64,18 @@ std::string ClassNameOf(LPCSTR lpClassName)
     return lpClassName;
 }
 
+// The window and every window below it, the window first.
+std::vector<HWND> WindowsBelow(Runtime& rt, HWND hwnd)
+{
+    std::vector<HWND> all{hwnd};
+    for (size_t i = 0; i < all.size(); ++i)
+    {
+        for (HWND child : UserWindows::Of(rt).Children(all[i]))
+            all.push_back(child);
+    }
+    return all;
+}
+
 int CopyText(const std::string& text, LPSTR buffer, int size)
 {
     if (!buffer || size <= 0)
@@ -68,9 +88,8 @@ int CopyText(const std::string& text, LPSTR buffer, int size)
 
 } // namespace
 
-HWND WINAPI CreateWindowExA(DWORD /*dwExStyle*/, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int /*X*/,
-                            int /*Y*/, int /*nWidth*/, int /*nHeight*/, HWND hWndParent, HMENU /*hMenu*/,
-                            HINSTANCE /*hInstance*/, LPVOID /*lpParam*/)
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, nullptr);
     if (!lpClassName || (reinterpret_cast<uintptr_t>(lpClassName) >> 16 != 0 && !*lpClassName))
@@ -82,56 +101,133 @@ HWND WINAPI CreateWindowExA(DWORD /*dwExStyle*/, LPCSTR lpClassName, LPCSTR lpWi
     window.pid = rt->Pid();
     window.tid = CurrentThread::Id(*rt);
     window.className = ClassNameOf(lpClassName);
-    window.title = lpWindowName ? lpWindowName : "";
+    window.title = lpWindowName && !IS_INTRESOURCE(lpWindowName) ? lpWindowName : "";
     window.style = dwStyle;
     window.visible = (dwStyle & WS_VISIBLE) != 0;
-    Store& store = rt->GetMachine().GetStore();
-    Transaction txn(store);
-    WindowTable windows(store);
-    if (hWndParent)
+    // A class the process registered, or a system class, gives the window its procedure; a window of any
+    // other class name is a bare window that only the default procedure answers.
+    WindowClass windowClass;
+    const bool hasClass = UserWindows::Of(*rt).FindClass(window.className, windowClass) ||
+                          SystemClasses::Find(window.className, windowClass);
+    if (hasClass)
+        window.className = windowClass.name;
+    uint32_t hwnd = 0;
     {
-        WindowRow parent;
-        if (!Lookup(*rt, hWndParent, parent))
+        Store& store = rt->GetMachine().GetStore();
+        Transaction txn(store);
+        WindowTable windows(store);
+        if (hWndParent)
+        {
+            WindowRow parent;
+            if (!Lookup(*rt, hWndParent, parent))
+                return nullptr;
+            // A child lives inside its parent; any other window is owned by its parent's top-level window.
+            if (dwStyle & WS_CHILD)
+                window.parent = parent.hwnd;
+            else
+                window.owner = windows.TopLevelOf(parent.hwnd);
+        }
+        else if (dwStyle & WS_CHILD)
+        {
+            SetLastError(ERROR_TLW_WITH_WSCHILD);
             return nullptr;
-        // A child lives inside its parent; any other window is owned by its parent's top-level window.
-        if (dwStyle & WS_CHILD)
-            window.parent = parent.hwnd;
-        else
-            window.owner = windows.TopLevelOf(parent.hwnd);
+        }
+        hwnd = windows.Create(window);
+        if (hwnd == 0)
+        {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        Journal::Record("window", "create", window.title, window.className + " " + HexOf(hwnd));
+        txn.Commit();
     }
-    else if (dwStyle & WS_CHILD)
+    HWND handle = ToHwnd(hwnd);
+    WindowState state;
+    state.hwnd = handle;
+    state.tid = window.tid;
+    state.parent = window.parent ? hWndParent : nullptr;
+    state.className = window.className;
+    state.proc = hasClass ? windowClass.proc : nullptr;
+    state.style = dwStyle;
+    state.exStyle = dwExStyle;
+    state.id = (dwStyle & WS_CHILD) ? static_cast<int>(reinterpret_cast<uintptr_t>(hMenu)) : 0;
+    state.instance = hInstance;
+    state.text = window.title;
+    const int x = X == CW_USEDEFAULT ? 100 : X;
+    const int y = Y == CW_USEDEFAULT ? 100 : Y;
+    const int width = std::clamp(nWidth == CW_USEDEFAULT ? 400 : nWidth, 0, 8192);
+    const int height = std::clamp(nHeight == CW_USEDEFAULT ? 300 : nHeight, 0, 8192);
+    state.rect = {x, y, x + width, y + height};
+    if (!state.parent)
+        state.surface = std::make_shared<Surface>(width, height, 0xD4D0C8);
+    DialogCreation::Apply(state);
+    UserWindows::Of(*rt).Add(state);
+
+    CREATESTRUCTA create{
+        lpParam,      hInstance,   hMenu,    hWndParent, height, width, y, x, static_cast<LONG>(dwStyle),
+        lpWindowName, lpClassName, dwExStyle};
+    // WM_NCCREATE answers FALSE, or WM_CREATE -1, to refuse the window.
+    LRESULT accepted = TRUE;
+    LRESULT created = 0;
+    if (WindowCalls::Send(*rt, handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create), accepted) && accepted)
+        WindowCalls::Send(*rt, handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create), created);
+    if (!accepted || created == -1)
     {
-        SetLastError(ERROR_TLW_WITH_WSCHILD);
+        DestroyWindow(handle);
+        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
-    const uint32_t hwnd = windows.Create(window);
-    if (hwnd == 0)
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    Journal::Record("window", "create", window.title, window.className + " " + HexOf(hwnd));
-    txn.Commit();
-    return ToHwnd(hwnd);
+    if (!state.parent)
+        WindowCalls::PaintFrame(*rt, handle);
+    if (window.visible)
+        WindowCalls::InvalidateTree(*rt, handle);
+    ScreenPublisher::Touch();
+    return handle;
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     Store& store = rt->GetMachine().GetStore();
-    Transaction txn(store);
     WindowRow row;
-    if (!Lookup(*rt, hWnd, row))
-        return FALSE;
-    // Only the program that made a window may destroy it.
-    if (row.pid != rt->Pid())
     {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        Transaction txn(store);
+        if (!Lookup(*rt, hWnd, row))
+            return FALSE;
+        // Only the program that made a window may destroy it.
+        if (row.pid != rt->Pid())
+        {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        txn.Commit();
     }
-    WindowTable(store).Destroy(row.hwnd);
-    Journal::Record("window", "destroy", row.title, row.className + " " + HexOf(row.hwnd));
-    txn.Commit();
+    // No store lock is held while window procedures run: they may wait for other threads. The window and its children
+    // hear of it first, while they still exist.
+    const std::vector<HWND> gone = WindowsBelow(*rt, hWnd);
+    for (HWND window : gone)
+    {
+        LRESULT ignored = 0;
+        WindowCalls::Send(*rt, window, WM_DESTROY, 0, 0, ignored);
+    }
+    {
+        Transaction again(store);
+        WindowTable(store).Destroy(row.hwnd);
+        Journal::Record("window", "destroy", row.title, row.className + " " + HexOf(row.hwnd));
+        again.Commit();
+    }
+    for (HWND window : gone)
+    {
+        WindowState state;
+        if (UserWindows::Of(*rt).Find(window, state))
+        {
+            LRESULT ignored = 0;
+            WindowCalls::Send(*rt, window, WM_NCDESTROY, 0, 0, ignored);
+            MessageQueues::Of(*rt).Forget(*rt, state.tid, window);
+            UserWindows::Of(*rt).Remove(window);
+        }
+    }
+    ScreenPublisher::Touch();
     return TRUE;
 }
 
@@ -182,24 +278,32 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
     }
     WINSIM_API_CALL();
     Store& store = rt->GetMachine().GetStore();
-    Transaction txn(store);
     WindowRow row;
-    if (!Lookup(*rt, hWnd, row))
-        return FALSE;
-    WindowTable windows(store);
     const bool show = nCmdShow != SW_HIDE;
-    windows.SetVisible(row.hwnd, show);
-    // Showing a top-level window activates it, unless asked not to.
-    const bool activate = nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
-                          nCmdShow != SW_SHOWMINNOACTIVE && nCmdShow != SW_MINIMIZE;
-    if (row.IsTopLevel() && activate)
     {
-        windows.BringToTop(row.hwnd);
-        windows.SetForeground(row.hwnd);
+        Transaction txn(store);
+        if (!Lookup(*rt, hWnd, row))
+            return FALSE;
+        WindowTable windows(store);
+        windows.SetVisible(row.hwnd, show);
+        // Showing a top-level window activates it, unless asked not to.
+        const bool activate = nCmdShow != SW_HIDE && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
+                              nCmdShow != SW_SHOWMINNOACTIVE && nCmdShow != SW_MINIMIZE;
+        if (row.IsTopLevel() && activate)
+        {
+            windows.BringToTop(row.hwnd);
+            windows.SetForeground(row.hwnd);
+        }
+        if (show != row.visible)
+            Journal::Record("window", show ? "show" : "hide", row.title, HexOf(row.hwnd));
+        txn.Commit();
     }
-    if (show != row.visible)
-        Journal::Record("window", show ? "show" : "hide", row.title, HexOf(row.hwnd));
-    txn.Commit();
+    // The clock's lock (paint requests) is never taken under the store's.
+    UserWindows::Of(*rt).Update(hWnd, [&](WindowState& state)
+                                { state.style = show ? (state.style | WS_VISIBLE) : (state.style & ~WS_VISIBLE); });
+    if (show && !row.visible)
+        WindowCalls::InvalidateTree(*rt, hWnd);
+    ScreenPublisher::Touch();
     return row.visible ? TRUE : FALSE;
 }
 
@@ -238,6 +342,9 @@ int WINAPI GetWindowTextLengthA(HWND hWnd)
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
+    LRESULT result = 0;
+    if (WindowCalls::Send(*rt, hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString ? lpString : ""), result))
+        return result ? TRUE : FALSE;
     Store& store = rt->GetMachine().GetStore();
     Transaction txn(store);
     WindowRow row;

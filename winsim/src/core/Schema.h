@@ -109,6 +109,22 @@ CREATE INDEX IF NOT EXISTS windows_by_pid ON windows(pid);
 CREATE TABLE IF NOT EXISTS ui_state(
     name TEXT PRIMARY KEY,
     value INTEGER NOT NULL);
+-- What the owning process shows of its windows, written whenever its message loop goes idle: the control
+-- id, the rectangle (screen coordinates for top-level windows, the parent's client area for children),
+-- the control's state as `winsim screen` prints it, and a top-level window's pixels (0x00RRGGBB, row by
+-- row, width x height 32-bit words).
+CREATE TABLE IF NOT EXISTS window_views(
+    hwnd INTEGER PRIMARY KEY,
+    pid INTEGER NOT NULL,
+    ctrl_id INTEGER NOT NULL DEFAULT 0,
+    x INTEGER NOT NULL DEFAULT 0,
+    y INTEGER NOT NULL DEFAULT 0,
+    cx INTEGER NOT NULL DEFAULT 0,
+    cy INTEGER NOT NULL DEFAULT 0,
+    state TEXT NOT NULL DEFAULT '',
+    width INTEGER NOT NULL DEFAULT 0,
+    height INTEGER NOT NULL DEFAULT 0,
+    pixels BLOB);
 
 -- Processes and programs (see processes/). process_modules: the modules a process has loaded besides its
 -- image and the built-ins every program imports, in load order; handle is the module handle value.

@@ -18,6 +18,11 @@ namespace
 // Functions with no failure to report (no failure value, or one that is an answer rather than a failure):
 // a plan counts their calls but cannot make them fail.
 constexpr const char* kCannotFail[] = {
+    "CallWindowProcA",
+    "DefDlgProcA",
+    "DefWindowProcA",
+    "DispatchMessageA",
+    "EndPaint",
     "GetCommandLineA",
     "GetCurrentProcess",
     "GetCurrentProcessId",
@@ -30,20 +35,28 @@ constexpr const char* kCannotFail[] = {
     "GetPrivateProfileIntA",
     "GetPrivateProfileSectionA",
     "GetPrivateProfileStringA",
+    "GetSysColor",
     "GetSystemInfo",
+    "GetSystemMetrics",
     "GetSystemTime",
     "GetSystemTimeAsFileTime",
     "GetTickCount",
     "GetVersion",
+    "IsDialogMessageA",
     "IsUserAnAdmin",
     "IsWindow",
     "IsWindowVisible",
+    "PeekMessageA",
+    "PostQuitMessage",
+    "ReleaseDC",
+    "SendDlgItemMessageA",
     "SendMessageA",
     "SetLastError",
     "SetupCloseInfFile",
     "SetupTermDefaultQueueCallback",
     "ShowWindow",
     "Sleep",
+    "TranslateMessage",
 };
 
 struct UsualError

@@ -7,6 +7,7 @@
 
 #include "MessageBoxStyle.h"
 #include "core/Runtime.h"
+#include "user/DialogAnswers.h"
 #include "winsim/winsim.h"
 
 namespace winsim
@@ -68,6 +69,12 @@ std::string OwnerOf(Runtime& runtime)
 bool MessageBoxAnswers::Parse(const std::string& text, AnswerRule& rule, std::string& error)
 {
     rule = AnswerRule();
+    // Button presses for dialogs share the option; they are checked, and kept, by the dialog side.
+    if (DialogAnswers::IsRule(text))
+    {
+        rule.window = true;
+        return DialogAnswers::Check(text, error);
+    }
     const size_t equals = text.rfind('=');
     std::string pattern = equals == std::string::npos ? "*" : text.substr(0, equals);
     const std::string answers = equals == std::string::npos ? text : text.substr(equals + 1);
@@ -136,8 +143,10 @@ bool MessageBoxAnswers::Set(const std::vector<std::string>& texts, std::string& 
         AnswerRule rule;
         if (!Parse(text, rule, error))
             return false;
-        rules.push_back(rule);
+        if (!rule.window)
+            rules.push_back(rule);
     }
+    DialogAnswers::Set(texts);
     Script& script = TheScript();
     std::lock_guard<std::mutex> lock(script.mutex);
     script.owner = OwnerOf(*runtime);

@@ -19,6 +19,7 @@ namespace winsim
 struct AnswerRule
 {
     bool matchText = false;
+    bool window = false;      // a dialog button rule (window:...), not a message box's
     std::string pattern;      // upper-case
     std::vector<int> answers; // 0: the default button
     size_t used = 0;

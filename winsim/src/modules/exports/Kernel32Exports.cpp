@@ -3,6 +3,7 @@
 #include "modules/BuiltinModule.h"
 #include "tlhelp32.h"
 #include "windows.h"
+#include "winioctl.h"
 
 namespace winsim
 {
@@ -19,6 +20,7 @@ void AddKernel32Exports(BuiltinModule& module)
     module.Export("CreateProcessA", CreateProcessA);
     module.Export("CreateThread", CreateThread);
     module.Export("CreateToolhelp32Snapshot", CreateToolhelp32Snapshot);
+    module.Export("DeviceIoControl", DeviceIoControl);
     module.Export("DeleteFileA", DeleteFileA);
     module.Export("FileTimeToSystemTime", FileTimeToSystemTime);
     module.Export("FindClose", FindClose);
