@@ -36,11 +36,19 @@ echo "== devices before"
 "$winsim" devices "$machine"
 
 if [ "${INTERACTIVE:-0}" = "1" ]; then
-    # Each screen answers OK once it has been printed.
-    run_setup -L
-    echo "== screens"
-    "$winsim" screen "$machine"
-    show_results
+    # The wizard with its screens: the user presses OK on the confirmation and on the result list.
+    echo "== winsim run $machine --answer 'window:Device driver installation wizard=OK@3' -- 'C:\\DRIVERS\\Setup.exe' -L"
+    set +e
+    "$winsim" run "$machine" --answer 'window:Device driver installation wizard=OK@3' -- 'C:\DRIVERS\Setup.exe' -L
+    code=$?
+    set -e
+    echo "== exit code $code"
+    echo "== the screens as they came and went (winsim journal: windows, texts, presses)"
+    "$winsim" journal "$machine" | grep -E ' (window|ui) +(show|hide|title|press) ' | sed 's/^2007-06-15 //'
+    echo "== the rows of the two list screens (trace log)"
+    "$winsim" cat "$machine" 'C:\DRIVERS\NORVALIS_INSTALL.LOG' | tr -d '\r' |
+        grep -E 'eInstallInfo = |szDeviceDesc = ' | sed 's/^ *//' || true
+    echo "== trace log: $machine/drive/c/DRIVERS/NORVALIS_INSTALL.LOG"
 else
     run_setup -S -L -F2
     show_results

@@ -156,3 +156,27 @@ TEST_F(InstallScenarioTest, PackageWithoutInfsSaysNoDeviceFound)
     EXPECT_NE(std::string::npos, Read(RESULT_FILE).find("ResultCode=1"));
     EXPECT_EQ(std::string::npos, Read(LOG).find("ENTRY: CInstall::Install"));
 }
+
+// The wizard: the confirmation list, the busy window and the result list, with the user's presses; Cancel
+// on the confirmation ends the run before anything is installed.
+TEST_F(InstallScenarioTest, WizardConfirmsThenShowsResults)
+{
+    EXPECT_EQ(1, RunWith("--answer 'window:Device driver installation wizard=CANCEL@1'", "-L"));
+    std::string log = LastRun(Read(LOG));
+    EXPECT_EQ(std::string::npos, log.find("ENTRY: CInstall::Install")) << log;
+
+    EXPECT_EQ(0, RunWith("--answer 'window:Device driver installation wizard=OK@1'", "-L"));
+    const std::string journal = Output(Winsim() + " journal '" + MachineDir() + "'");
+    const size_t nWelcome = journal.rfind("title        Welcome to the device driver installation wizard.");
+    const size_t nBusy = journal.rfind("title        Installing device drivers...");
+    const size_t nResults = journal.rfind("title        Installation results.");
+    ASSERT_NE(std::string::npos, nWelcome) << journal;
+    ASSERT_NE(std::string::npos, nBusy);
+    ASSERT_NE(std::string::npos, nResults);
+    EXPECT_LT(nWelcome, nBusy);
+    EXPECT_LT(nBusy, nResults);
+    // The result list has no Cancel.
+    EXPECT_NE(std::string::npos, journal.find("hide         &CANCEL", nResults));
+    log = LastRun(Read(LOG));
+    EXPECT_NE(std::string::npos, log.find("szDeviceDesc = Sample HD Audio Codec, eDeviceStatus = 4")) << log;
+}
