@@ -180,3 +180,36 @@ TEST_F(InstallScenarioTest, WizardConfirmsThenShowsResults)
     log = LastRun(Read(LOG));
     EXPECT_NE(std::string::npos, log.find("szDeviceDesc = Sample HD Audio Codec, eDeviceStatus = 4")) << log;
 }
+
+// A run killed after the clean-up hand-off is written leaves it behind; the next logon runs the copy in
+// clean-up mode. Driver updates are refused so that the run goes the old way, which writes the hand-off;
+// the API call to kill at is searched for, each attempt on a fresh copy of the machine.
+TEST_F(InstallScenarioTest, KilledRunLeavesCleanUpForNextLogon)
+{
+    const std::string machine = MachineDir() + "-crash";
+    bool bFound = false;
+    for (int nCall = 4000; nCall <= 200000 && !bFound; nCall += 4000)
+    {
+        // A machine of its own: a copy of this test's machine would list the test process, which a reboot
+        // of the copy would end.
+        ASSERT_EQ(0, Shell("rm -rf '" + machine + "' && " + Winsim() + " new '" + DRVSETUP_SOURCE_DIR +
+                           "/profiles/xp-sp2' '" + machine + "' && " + Winsim() + " put '" + machine + "' '" +
+                           DRVSETUP_SOURCE_DIR + "/samples/package' 'C:\\DRIVERS' && " + Winsim() + " image '" +
+                           machine + "' setup 'C:\\DRIVERS\\Setup.exe' && " + Winsim() + " image '" + machine +
+                           "' dvxdll 'C:\\DRIVERS\\DVXDLL.DLL'"));
+        const int nExit = Shell(Winsim() + " run '" + machine + "' --fail 'UpdateDriverForPlugAndPlayDevicesA:*' " +
+                                "--crash-at " + std::to_string(nCall) + " -- 'C:\\DRIVERS\\Setup.exe' -S -L -F2");
+        if (nExit != 139)
+            break;
+        bFound = Output(Winsim() + " reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2") !=
+                 std::string::npos;
+    }
+    ASSERT_TRUE(bFound) << "no kill point after the hand-off was written";
+    ASSERT_EQ(0, Shell(Winsim() + " reboot '" + machine + "'"));
+    const std::string journal = Output(Winsim() + " journal '" + machine + "'");
+    EXPECT_NE(std::string::npos,
+              journal.find("machine  run          C:\\WINDOWS\\TEMP\\DVXCU2.EXE -CLEAN_UP_AFTER_CRASH"))
+        << journal;
+    EXPECT_NE(std::string::npos, journal.find("process  exit         C:\\WINDOWS\\TEMP\\DVXCU2.EXE  0"));
+    Shell("rm -rf '" + machine + "'");
+}
