@@ -1,7 +1,7 @@
 # The sample package as one cabinet (MSZIP, made with gcab), as makers ship packages beside Setup.exe, and
 # the same bytes as a header for the tests of both builds.
 find_program(GCAB gcab REQUIRED)
-file(GLOB SAMPLE_PACKAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/package/*)
+file(GLOB SAMPLE_PACKAGE_FILES LIST_DIRECTORIES false CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/samples/package/*)
 set(SAMPLE_CAB ${CMAKE_BINARY_DIR}/package/DRIVERS.CAB)
 set(SAMPLE_CAB_HEADER ${CMAKE_BINARY_DIR}/generated/SampleCabinet.h)
 add_custom_command(OUTPUT ${SAMPLE_CAB}

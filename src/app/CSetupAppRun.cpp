@@ -12,7 +12,9 @@
 #include "config/CINIFile.h"
 #include "config/CloseAddRemovePrograms.h"
 #include "devapi/KDeviceApi.h"
+#include "install/CInstall.h"
 #include "platform/StringUtil.h"
+#include "wizard/CSetupDlg.h"
 
 namespace
 {
@@ -110,7 +112,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         m_SetupParms.nRetVal = 0;
     }
     else if (dwMode & SETUP_MODE_CLEAN_UP)
-        TraceUnavailable("CInstall::CleanUpAfterCrash");
+        CInstall::CleanUpAfterCrash();
     else if (dwMode & SETUP_MODE_DEVINI)
         RunSingleDeviceIni();
     else if (dwMode & SETUP_MODE_CLOSE_ARP)
@@ -205,9 +207,15 @@ void CSetupApp::RunInteractive(const std::string& csCmdLine)
             StopAnyRequestedProcess();
         if (dwMode & SETUP_MODE_INSTALL)
             ParseSetupISSFile(&m_SetupParms.dwSetupConfig);
-        // The wizard is not part of this build: the run ends as a wizard that found nothing to do.
-        TraceUnavailable("CSetupDlg::RunSetupDlg");
-        m_SetupParms.nRetVal = 1;
+        CSetupDlg wizard(&m_SetupParms);
+        if ((dwMode & SETUP_MODE_NO_SPLASH) || !(dwMode & SETUP_MODE_INSTALL) ||
+            (m_SetupParms.dwSetupConfig & SETUP_CFG_SILENT) || !wizard.HasSplashImage())
+            wizard.RunSetupDlg();
+        else
+        {
+            TraceLine("Display Splash Screen\n");
+            wizard.DoModal(nullptr);
+        }
     }
     if ((m_SetupParms.dwMode & SETUP_MODE_INSTALL) && (m_SetupParms.dwSetupConfig & SETUP_CFG_IS_LOG))
         CreateISLogFile();

@@ -81,6 +81,9 @@ protected:
         for (const auto& entry :
              std::filesystem::directory_iterator(std::string(DRVSETUP_SOURCE_DIR) + "/samples/package"))
         {
+            // The driver files in the package's subfolders play no part in the preparation.
+            if (!entry.is_regular_file())
+                continue;
             std::ifstream in(entry.path(), std::ios::binary);
             std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             ASSERT_TRUE(WriteWholeFile("C:\\TEST\\" + entry.path().filename().string(), bytes));

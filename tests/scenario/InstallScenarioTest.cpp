@@ -1,0 +1,215 @@
+// The install end to end on the default machine (Windows XP SP2) with the sample package under C:\DRIVERS
+// and the sample hardware-detection library beside Setup.exe, run with `winsim run` as a user would: the
+// devices it leaves, the result file, the exit code, the trace log's review lines, and the clean-up
+// hand-off of a run that did not end.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "SetupRunFixture.h"
+#include "platform/CRegistryKey.h"
+
+namespace
+{
+
+const char* const RUN_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const LOG = "C:\\DRIVERS\\NORVALIS_INSTALL.LOG";
+const char* const RESULT_FILE = "C:\\DRIVERS\\SETUP.LOG";
+
+// The default machine with lines added to the PCI soft modem's device section.
+std::string ProfileWithPciModem(const std::string& name, const std::string& lines)
+{
+    const std::string profile = TestMachine::DeriveProfile("xp-sp2", name, "");
+    const std::string ini = profile + "/machine.ini";
+    std::ifstream in(ini);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string anchor = "Description=PCI Simple Communications Controller\n";
+    const size_t at = text.find(anchor);
+    if (profile.empty() || at == std::string::npos)
+        return std::string();
+    text.insert(at + anchor.size(), lines);
+    std::ofstream(ini) << text;
+    return profile;
+}
+
+class InstallScenarioTest : public SetupRunFixture
+{
+protected:
+    void SetUp() override
+    {
+        SetupRunFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_EQ(0, Shell(Winsim() + " put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
+                           "/samples/package' 'C:\\DRIVERS'"));
+        ASSERT_TRUE(WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll"));
+    }
+
+    std::string Winsim() const { return "'" + m_bin + "/winsim'"; }
+
+    // Runs Setup.exe with winsim options (answers, faults) before the program; returns its exit code.
+    int RunWith(const std::string& options, const std::string& args)
+    {
+        return Shell(Winsim() + " run '" + MachineDir() + "' " + options + " -- 'C:\\DRIVERS\\Setup.exe' " + args);
+    }
+
+    std::string Output(const std::string& command)
+    {
+        std::string out;
+        FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+        if (!pipe)
+            return out;
+        char buffer[512];
+        while (fgets(buffer, sizeof(buffer), pipe))
+            out += buffer;
+        pclose(pipe);
+        return out;
+    }
+
+    std::string Devices() { return Output(Winsim() + " devices '" + MachineDir() + "'"); }
+
+    // The review's verdict on one device description, from the trace log.
+    static bool Reviewed(const std::string& log, const std::string& desc, const char* pszStatus)
+    {
+        return log.find("csDeviceDesc = " + desc + ", SetupStatus = " + pszStatus) != std::string::npos;
+    }
+
+    static bool HasRunValue(const char* pszName)
+    {
+        std::string value;
+        return CRegistryKey(HKEY_LOCAL_MACHINE, RUN_KEY).ReadString(pszName, value);
+    }
+};
+
+} // namespace
+
+// The trace log grows run after run: the part of the last run.
+std::string LastRun(const std::string& log)
+{
+    const size_t at = log.rfind("ENTRY: CSetupDlg::RunSetupDlg");
+    return at == std::string::npos ? std::string() : log.substr(at);
+}
+
+TEST_F(InstallScenarioTest, SilentInstallThenSecondRunUpgrades)
+{
+    ASSERT_EQ(0, Run("-S -L -F2"));
+    std::string log = LastRun(Read(LOG));
+    EXPECT_NE(std::string::npos, Read(RESULT_FILE).find("ResultCode=0")) << Read(RESULT_FILE);
+    EXPECT_TRUE(Reviewed(log, "Sample HD Audio Codec", "DEVICE_UPGRADED")) << log;
+    EXPECT_TRUE(Reviewed(log, "Sample PCI Soft Modem (revision 1)", "DEVICE_UPGRADED")) << log;
+    // The hand-off for an interrupted run is gone once the run has ended.
+    EXPECT_FALSE(HasRunValue("DVXCU2"));
+    std::string devices = Devices();
+    EXPECT_NE(std::string::npos, devices.find("description:    Sample PCI Soft Modem (revision 1)\n"
+                                              "      class:          Modem"))
+        << devices;
+
+    ASSERT_EQ(0, Run("-S -L -F2"));
+    log = LastRun(Read(LOG));
+    EXPECT_TRUE(Reviewed(log, "Sample HD Audio Soft Modem", "DEVICE_UPGRADED")) << log;
+    EXPECT_TRUE(Reviewed(log, "Sample HD Audio Modem Wave Device", "DEVICE_UPGRADED")) << log;
+    EXPECT_TRUE(Reviewed(log, "Sample PCI Soft Modem (revision 1)", "DEVICE_UPGRADED")) << log;
+    EXPECT_NE(std::string::npos, Read(RESULT_FILE).find("ResultCode=0"));
+    devices = Devices();
+    // The modem's wave device has its driver now.
+    EXPECT_EQ(std::string::npos, devices.find("description:    Modem Wave Device\n          class:          -"))
+        << devices;
+}
+
+// Plug and Play cannot install the PCI soft modem: its row fails, the run's result code says failure,
+// and the others still succeed.
+class FailingDeviceScenarioTest : public InstallScenarioTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile = ProfileWithPciModem("pci-modem-fails", "InstallFails=1\n");
+        return profile.c_str();
+    }
+};
+
+// Driver updates of present devices are refused, so the PCI soft modem is left to Plug and Play, which
+// fails it; the package holds only its INF, so nothing ends installed.
+TEST_F(FailingDeviceScenarioTest, OnlyFailedDeviceGivesResultCodeOne)
+{
+    for (const char* pszInf : {"DSLSAMPL.INF", "HDAMDM.INF", "HDAUDSMP.INF", "MDM9X.INF", "SYSSAMPL.INF"})
+        ASSERT_TRUE(DeleteFileA((std::string("C:\\DRIVERS\\") + pszInf).c_str())) << pszInf;
+    EXPECT_EQ(1, RunWith("--fail 'UpdateDriverForPlugAndPlayDevicesA:*'", "-S -L -F2"));
+    const std::string log = LastRun(Read(LOG));
+    EXPECT_TRUE(Reviewed(log, "Sample PCI Soft Modem (revision 1)", "DEVICE_INSTALL_FAILED")) << log;
+    EXPECT_NE(std::string::npos, log.find("ENTRY: CInstall::CleanUpFailedInstall")) << log;
+    EXPECT_NE(std::string::npos, Read(RESULT_FILE).find("ResultCode=1"));
+    EXPECT_FALSE(HasRunValue("DVXCU2"));
+}
+
+TEST_F(InstallScenarioTest, PackageWithoutInfsSaysNoDeviceFound)
+{
+    for (const char* pszInf :
+         {"DSLSAMPL.INF", "HDAMDM.INF", "HDAUDSMP.INF", "MDM9X.INF", "SYSSAMPL.INF", "MDMSAMPL.INF"})
+        ASSERT_TRUE(DeleteFileA((std::string("C:\\DRIVERS\\") + pszInf).c_str())) << pszInf;
+    EXPECT_EQ(1, Run("-S -L -F2"));
+    // The box is shown in silent runs too.
+    EXPECT_NE(std::string::npos, Screen().find("Could not find the")) << Screen();
+    EXPECT_NE(std::string::npos, Read(RESULT_FILE).find("ResultCode=1"));
+    EXPECT_EQ(std::string::npos, Read(LOG).find("ENTRY: CInstall::Install"));
+}
+
+// The wizard: the confirmation list, the busy window and the result list, with the user's presses; Cancel
+// on the confirmation ends the run before anything is installed.
+TEST_F(InstallScenarioTest, WizardConfirmsThenShowsResults)
+{
+    EXPECT_EQ(1, RunWith("--answer 'window:Device driver installation wizard=CANCEL@1'", "-L"));
+    std::string log = LastRun(Read(LOG));
+    EXPECT_EQ(std::string::npos, log.find("ENTRY: CInstall::Install")) << log;
+
+    EXPECT_EQ(0, RunWith("--answer 'window:Device driver installation wizard=OK@1'", "-L"));
+    const std::string journal = Output(Winsim() + " journal '" + MachineDir() + "'");
+    const size_t nWelcome = journal.rfind("title        Welcome to the device driver installation wizard.");
+    const size_t nBusy = journal.rfind("title        Installing device drivers...");
+    const size_t nResults = journal.rfind("title        Installation results.");
+    ASSERT_NE(std::string::npos, nWelcome) << journal;
+    ASSERT_NE(std::string::npos, nBusy);
+    ASSERT_NE(std::string::npos, nResults);
+    EXPECT_LT(nWelcome, nBusy);
+    EXPECT_LT(nBusy, nResults);
+    // The result list has no Cancel.
+    EXPECT_NE(std::string::npos, journal.find("hide         &CANCEL", nResults));
+    log = LastRun(Read(LOG));
+    EXPECT_NE(std::string::npos, log.find("szDeviceDesc = Sample HD Audio Codec, eDeviceStatus = 4")) << log;
+}
+
+// A run killed after the clean-up hand-off is written leaves it behind; the next logon runs the copy in
+// clean-up mode. Driver updates are refused so that the run goes the old way, which writes the hand-off;
+// the API call to kill at is searched for, each attempt on a fresh copy of the machine.
+TEST_F(InstallScenarioTest, KilledRunLeavesCleanUpForNextLogon)
+{
+    const std::string machine = MachineDir() + "-crash";
+    bool bFound = false;
+    for (int nCall = 4000; nCall <= 200000 && !bFound; nCall += 4000)
+    {
+        // A machine of its own: a copy of this test's machine would list the test process, which a reboot
+        // of the copy would end.
+        ASSERT_EQ(0, Shell("rm -rf '" + machine + "' && " + Winsim() + " new '" + DRVSETUP_SOURCE_DIR +
+                           "/profiles/xp-sp2' '" + machine + "' && " + Winsim() + " put '" + machine + "' '" +
+                           DRVSETUP_SOURCE_DIR + "/samples/package' 'C:\\DRIVERS' && " + Winsim() + " image '" +
+                           machine + "' setup 'C:\\DRIVERS\\Setup.exe' && " + Winsim() + " image '" + machine +
+                           "' dvxdll 'C:\\DRIVERS\\DVXDLL.DLL'"));
+        const int nExit = Shell(Winsim() + " run '" + machine + "' --fail 'UpdateDriverForPlugAndPlayDevicesA:*' " +
+                                "--crash-at " + std::to_string(nCall) + " -- 'C:\\DRIVERS\\Setup.exe' -S -L -F2");
+        if (nExit != 139)
+            break;
+        bFound = Output(Winsim() + " reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2") !=
+                 std::string::npos;
+    }
+    ASSERT_TRUE(bFound) << "no kill point after the hand-off was written";
+    ASSERT_EQ(0, Shell(Winsim() + " reboot '" + machine + "'"));
+    const std::string journal = Output(Winsim() + " journal '" + machine + "'");
+    EXPECT_NE(std::string::npos,
+              journal.find("machine  run          C:\\WINDOWS\\TEMP\\DVXCU2.EXE -CLEAN_UP_AFTER_CRASH"))
+        << journal;
+    EXPECT_NE(std::string::npos, journal.find("process  exit         C:\\WINDOWS\\TEMP\\DVXCU2.EXE  0"));
+    Shell("rm -rf '" + machine + "'");
+}
