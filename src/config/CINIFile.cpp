@@ -15,10 +15,10 @@
 namespace
 {
 
-const size_t kMaxConfigINIs = 500;
-const char* kRunFromTemp = "-RUNFROMTEMP";
+const size_t MAX_CONFIG_IN_IS = 500;
+const char* RUN_FROM_TEMP = "-RUNFROMTEMP";
 // The bit of the caller's flags word that reports a needed restart.
-const DWORD kRestartNeededFlag = 0x2;
+const DWORD RESTART_NEEDED_FLAG = 0x2;
 
 // The rows of the [DVXSetupCfg] table that add switches; the value of such a line is not looked at.
 struct SwitchKey
@@ -26,7 +26,7 @@ struct SwitchKey
     const char* pszKey;
     const char* pszSwitch;
 };
-const SwitchKey kSwitchKeys[] = {
+const SwitchKey SWITCH_KEYS[] = {
     {"DisableSplashScreenDlgBox", "-S1"},      {"DisableInitialInstallProgBar", "-S2"},
     {"DisableInitialUninstallProgBar", "-S2"}, {"DisableInitialInstallDlgBox", "-S3"},
     {"DisableInitialUninstallDlgBox", "-S3"},  {"DisableInstallProgBar", "-S4"},
@@ -88,15 +88,15 @@ CStringList CINIFile::FindConfigINIs() const
         if (csName == "." || csName == ".." || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
         files.push_back(ToUpper(m_szINIPath + csName));
-    } while (files.size() < kMaxConfigINIs && FindNextFileA(find.Get(), &data));
+    } while (files.size() < MAX_CONFIG_IN_IS && FindNextFileA(find.Get(), &data));
     return files;
 }
 
 void CINIFile::SetupOSTag(const char* pszPrefix, const char* pszSeparator, std::string& csResult) const
 {
-    static const char* const kTags[] = {"",   "95",   "98",         "98",           "ME",    "NT",     "2K",
-                                        "XP", "XP64", "2003SERVER", "2003SERVER64", "VISTA", "VISTA64"};
-    const char* pszTag = m_nOSType < sizeof(kTags) / sizeof(kTags[0]) ? kTags[m_nOSType] : "";
+    static const char* const TAGS[] = {"",   "95",   "98",         "98",           "ME",    "NT",     "2K",
+                                       "XP", "XP64", "2003SERVER", "2003SERVER64", "VISTA", "VISTA64"};
+    const char* pszTag = m_nOSType < sizeof(TAGS) / sizeof(TAGS[0]) ? TAGS[m_nOSType] : "";
     csResult = std::string(pszPrefix ? pszPrefix : "") + (pszSeparator ? pszSeparator : "") + pszTag;
     TraceLine("CINIFile::SetupOSTag : pcsOSSectionTag = %s\n", csResult.c_str());
 }
@@ -116,7 +116,7 @@ void CINIFile::GetDVXSetupCfgParms(std::string& csCmdLine, SETUP_PARMS* pSetupPa
             const std::string& csValue = entry.ksParm1;
             if (EqualsNoCase(csKey, "COMMAND_LINE"))
                 csAdded += csValue;
-            for (const SwitchKey& row : kSwitchKeys)
+            for (const SwitchKey& row : SWITCH_KEYS)
             {
                 if (EqualsNoCase(csKey, row.pszKey))
                     csAdded += row.pszSwitch;
@@ -183,7 +183,7 @@ BOOL CINIFile::InstallSingleINIFile(const char* pszDeviceID, const char* pszINIF
     if (KINIFile::InstallSingleINIFile(pszINIFileName, &bRestart, TRUE) != INI_INSTALL_DONE)
         return trace.Return(FALSE);
     if (bRestart && pdwINIFlags)
-        *pdwINIFlags |= kRestartNeededFlag;
+        *pdwINIFlags |= RESTART_NEEDED_FLAG;
     return trace.Return(TRUE);
 }
 
@@ -227,11 +227,11 @@ void CINIFile::DoUninstallStringWA(const std::string& csDeviceID)
             if (!entry.ReadString("CorrespondingDevice", csDevice) || !EqualsNoCase(csDevice, szDriverPath) ||
                 !entry.ReadString("UninstallString", csUninstall))
                 continue;
-            size_t nPos = ToUpper(csUninstall).find(kRunFromTemp);
+            size_t nPos = ToUpper(csUninstall).find(RUN_FROM_TEMP);
             if (nPos == std::string::npos)
                 continue;
             std::string csAfter = csUninstall;
-            csAfter.erase(nPos, std::string(kRunFromTemp).size());
+            csAfter.erase(nPos, std::string(RUN_FROM_TEMP).size());
             if (entry.WriteString("UninstallString", csAfter))
             {
                 TraceLine("Before : %s\n", csUninstall.c_str());

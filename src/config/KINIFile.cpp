@@ -11,9 +11,9 @@
 namespace
 {
 
-const DWORD kDeviceStatePolls = 5;
-const DWORD kDeviceStatePollMs = 1000;
-const size_t kMaxINIFiles = 500;
+const DWORD DEVICE_STATE_POLLS = 5;
+const DWORD DEVICE_STATE_POLL_MS = 1000;
+const size_t MAX_INI_FILES = 500;
 
 bool IsOpenKey(HKEY hKey)
 {
@@ -75,7 +75,7 @@ void KINIFile::ReadFlagsSection(const std::string& csInstallSection, DWORD* pdwF
         DWORD dwFlag;
         bool bModemOnly;
     };
-    static const FlagKey kFlagKeys[] = {
+    static const FlagKey FLAG_KEYS[] = {
         {"REBOOT", INI_FLAG_REBOOT, false},
         {"SAVE_INI", INI_FLAG_SAVE_INI, false},
         {"RESET_DEVICE", INI_FLAG_RESET_DEVICE, false},
@@ -83,7 +83,7 @@ void KINIFile::ReadFlagsSection(const std::string& csInstallSection, DWORD* pdwF
         {"CTY_PARMS", INI_FLAG_CTY_PARMS, true},
         {"OVERRIDE_DVEMODEM", INI_FLAG_OVERRIDE_DVEMODEM, true},
     };
-    for (const FlagKey& key : kFlagKeys)
+    for (const FlagKey& key : FLAG_KEYS)
     {
         std::string csValue;
         if (key.bModemOnly && m_ClassType != INI_CLASS_MODEM)
@@ -226,7 +226,7 @@ BOOL KINIFile::LocateINIFileNames(const char* pszInstallPath, CStringList& list)
         std::string csFile = csFolder + "\\" + data.cFileName;
         TraceLine("szTestFile = %s\n", csFile.c_str());
         list.push_back(csFile);
-    } while (list.size() < kMaxINIFiles && FindNextFileA(find.Get(), &data));
+    } while (list.size() < MAX_INI_FILES && FindNextFileA(find.Get(), &data));
     return trace.Return(!list.empty());
 }
 
@@ -286,9 +286,9 @@ BOOL KINIFile::EnableDisableDevice(DWORD dwFlags, BOOL bEnableFlag)
     CTraceScope trace("KINIFile::EnableDisableDevice", "bEnableFlag = %d", bEnableFlag);
     if (!m_devNode.ChangeState(bEnableFlag))
         return trace.Return(FALSE);
-    for (DWORD dwPoll = 0; dwPoll < kDeviceStatePolls && !m_devNode.CheckDeviceState(bEnableFlag); ++dwPoll)
-        Sleep(kDeviceStatePollMs);
-    Sleep(kDeviceStatePollMs);
+    for (DWORD dwPoll = 0; dwPoll < DEVICE_STATE_POLLS && !m_devNode.CheckDeviceState(bEnableFlag); ++dwPoll)
+        Sleep(DEVICE_STATE_POLL_MS);
+    Sleep(DEVICE_STATE_POLL_MS);
     if (bEnableFlag)
         m_bDeviceReset = TRUE;
     return trace.Return(TRUE);

@@ -6,13 +6,13 @@
 namespace
 {
 
-const DWORD kOpenTries = 11;
-const DWORD kOpenRetryMs = 1000;
-const DWORD kHoldOpenMs = 1000;
-const DWORD kAfterCloseMs = 1000;
-const DWORD kInQueue = 2048;
-const DWORD kOutQueue = 1024;
-const char kEventChar = static_cast<char>(204);
+const DWORD OPEN_TRIES = 11;
+const DWORD OPEN_RETRY_MS = 1000;
+const DWORD HOLD_OPEN_MS = 1000;
+const DWORD AFTER_CLOSE_MS = 1000;
+const DWORD IN_QUEUE = 2048;
+const DWORD OUT_QUEUE = 1024;
+const char EVENT_CHAR = static_cast<char>(204);
 
 // The settings the modem expects: 115200 8N1, binary, CTS output flow, DTR on, RTS handshake.
 void ApplyModemSettings(DCB& dcb)
@@ -38,9 +38,9 @@ void ApplyModemSettings(DCB& dcb)
     dcb.XoffLim = 200;
     dcb.XonChar = 17;
     dcb.XoffChar = 19;
-    dcb.ErrorChar = kEventChar;
-    dcb.EofChar = kEventChar;
-    dcb.EvtChar = kEventChar;
+    dcb.ErrorChar = EVENT_CHAR;
+    dcb.EofChar = EVENT_CHAR;
+    dcb.EvtChar = EVENT_CHAR;
 }
 
 } // namespace
@@ -50,15 +50,15 @@ BOOL CModemPort::Reset(const std::string& csPortName)
     CTraceScope trace("CModemPort::Reset", "csPortName = %s", csPortName.c_str());
     std::string csDevice = "\\\\.\\" + csPortName;
     CScopedKernelHandle port;
-    for (DWORD dwTry = 0; dwTry < kOpenTries; ++dwTry)
+    for (DWORD dwTry = 0; dwTry < OPEN_TRIES; ++dwTry)
     {
         port.Reset(CreateFileA(csDevice.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
         if (port)
             break;
         TraceLine("FAILED CreateFile(%s) : GetLastError() = %d\n", csDevice.c_str(), static_cast<int>(GetLastError()));
-        if (dwTry + 1 < kOpenTries)
-            Sleep(kOpenRetryMs);
+        if (dwTry + 1 < OPEN_TRIES)
+            Sleep(OPEN_RETRY_MS);
     }
     BOOL bRetVal = FALSE;
     if (port)
@@ -75,13 +75,13 @@ BOOL CModemPort::Reset(const std::string& csPortName)
             bState = SetCommState(hPort, &dcb);
         }
         BOOL bTimeouts = SetCommTimeouts(hPort, &timeouts);
-        BOOL bQueues = SetupComm(hPort, kInQueue, kOutQueue);
+        BOOL bQueues = SetupComm(hPort, IN_QUEUE, OUT_QUEUE);
         BOOL bDtr = EscapeCommFunction(hPort, SETDTR);
         bRetVal = bState && bTimeouts && bQueues && bDtr;
         TraceLine("bRetVal = %d\n", bRetVal);
-        Sleep(kHoldOpenMs);
+        Sleep(HOLD_OPEN_MS);
         port.Reset();
     }
-    Sleep(kAfterCloseMs);
+    Sleep(AFTER_CLOSE_MS);
     return trace.Return(bRetVal);
 }
