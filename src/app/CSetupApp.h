@@ -48,6 +48,9 @@ public:
     BOOL RunPatchCode(const char* pszCommandLine);
     int RunSetupApp(const char* pszCommandLine);
     void StopAnyRequestedProcess();
+    // Silent-install files: the reboot choice of SETUP.ISS, and the result file asked for by "F2".
+    void ParseSetupISSFile(DWORD* pdwSetupConfig);
+    void CreateISLogFile();
 
     // Starts another program, elevated on Vista; waits for it when bWait.
     static BOOL SpawnApp(const char* pszExeName, const char* pszCmdArg, BOOL bWait, BOOL bNoQuotes);

@@ -9,6 +9,7 @@
 #include "common/ResourceIds.h"
 #include "common/SetupVersion.h"
 #include "common/SystemMessage.h"
+#include "config/CINIFile.h"
 #include "config/CloseAddRemovePrograms.h"
 #include "devapi/KDeviceApi.h"
 #include "platform/StringUtil.h"
@@ -85,8 +86,14 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         return m_SetupParms.nRetVal = 0;
     if (csCmdLine.find("-PPATH") == std::string::npos && CheckForOSFolderInstall(csCmdLine))
         return m_SetupParms.nRetVal = 0;
-    if (!bRebootedFromNoEnum && CheckForSetup64InstallFromSetup32(csCmdLine))
-        return m_SetupParms.nRetVal = 0;
+    if (!bRebootedFromNoEnum)
+    {
+        CINIFile configINI;
+        configINI.GetDVXSetupCfgParms(csCmdLine, &m_SetupParms);
+        configINI.GetFileCfgParms(&m_SetupParms);
+        if (CheckForSetup64InstallFromSetup32(csCmdLine))
+            return m_SetupParms.nRetVal = 0;
+    }
 
     CreateDeviceApi();
     std::string csWork = GetSetupModeInfo(PrepareCommandLine(csCmdLine));
@@ -126,9 +133,18 @@ void CSetupApp::RunSingleDeviceIni()
 {
     if (m_SetupParms.csDevIniDeviceID.empty() || m_SetupParms.csDevIniFileName.empty())
         return;
-    // The device INI installer is not part of this build: its failure code is shown.
-    TraceUnavailable("CINIFile::InstallSingleINIFile");
+    std::string csFolder;
+    GetExeFolder(csFolder, FALSE);
+    DWORD dwINIFlags = 1;
+    CINIFile deviceINI;
     DWORD dwCode = ERROR_INVALID_PARAMETER;
+    if (deviceINI.InstallSingleINIFile(m_SetupParms.csDevIniDeviceID.c_str(),
+                                       (csFolder + m_SetupParms.csDevIniFileName).c_str(), &dwINIFlags))
+    {
+        if (dwINIFlags & 0x2)
+            m_SetupParms.dwSetupConfig |= (dwINIFlags & 0x2) << 20;
+        dwCode = ERROR_SUCCESS;
+    }
     ShowSystemMessage("-DEVINI = " + m_SetupParms.csDevIniFileName + "," + m_SetupParms.csDevIniDeviceID, dwCode);
 }
 
@@ -188,13 +204,13 @@ void CSetupApp::RunInteractive(const std::string& csCmdLine)
         if (dwMode & (SETUP_MODE_INSTALL | SETUP_MODE_UNINSTALL))
             StopAnyRequestedProcess();
         if (dwMode & SETUP_MODE_INSTALL)
-            TraceUnavailable("CSetupApp::ParseSetupISSFile");
+            ParseSetupISSFile(&m_SetupParms.dwSetupConfig);
         // The wizard is not part of this build: the run ends as a wizard that found nothing to do.
         TraceUnavailable("CSetupDlg::RunSetupDlg");
         m_SetupParms.nRetVal = 1;
     }
     if ((m_SetupParms.dwMode & SETUP_MODE_INSTALL) && (m_SetupParms.dwSetupConfig & SETUP_CFG_IS_LOG))
-        TraceUnavailable("CSetupApp::CreateISLogFile");
+        CreateISLogFile();
 
     if (IsTraceLogEnabled())
     {

@@ -7,7 +7,7 @@
 #include "platform/StringUtil.h"
 #include "platform/CScopedHandle.h"
 
-const char* const CCabFile::kExtractFolderName = "DVX_CAB_EXTRACT";
+const char* const CCabFile::EXTRACT_FOLDER_NAME = "DVX_CAB_EXTRACT";
 
 namespace
 {
@@ -75,7 +75,7 @@ BOOL CCabFile::IsCabinetFileInstall(std::string& csExtractPath)
     KDeviceApi* pApi = GetDeviceApi();
     if (!csCabinet.empty() && !bHasInf && pApi && GetWindowsTempFolder(csTemp, TRUE))
     {
-        m_szExtractPath = csTemp + kExtractFolderName;
+        m_szExtractPath = csTemp + EXTRACT_FOLDER_NAME;
         CreateDirectoryA(m_szExtractPath.c_str(), nullptr);
         m_szExtractPath += "\\";
         if (m_szExtractPath.size() < MAX_PATH && pApi->KSetupIterateCabinet(csCabinet.c_str(), 0, ExtractCallback,

@@ -24,7 +24,7 @@ public:
     void CleanUpCabinetFiles();
 
     // The scratch folder's name under the Windows TEMP folder.
-    static const char* const kExtractFolderName;
+    static const char* const EXTRACT_FOLDER_NAME;
 
 private:
     static UINT CALLBACK ExtractCallback(PVOID pContext, UINT uNotification, UINT_PTR uParam1, UINT_PTR uParam2);

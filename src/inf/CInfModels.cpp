@@ -28,9 +28,9 @@ void CInfModels::Add(const INF_MODEL_LINE& line)
 
 const std::vector<size_t>& CInfModels::LinesWithFirstID(const std::string& csHardwareID) const
 {
-    static const std::vector<size_t> NO_LINES;
+    static const std::vector<size_t> NONE;
     auto found = m_byFirstID.find(ToUpper(csHardwareID));
-    return found == m_byFirstID.end() ? NO_LINES : found->second;
+    return found == m_byFirstID.end() ? NONE : found->second;
 }
 
 bool CInfModels::LastLineWithPrefixOf(const std::string& csDeviceID, size_t& nLine) const

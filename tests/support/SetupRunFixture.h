@@ -9,9 +9,9 @@
 #include <string>
 
 #include "FileText.h"
-#include "TestMachine.h"
+#include "ProductMachine.h"
 
-class SetupRunFixture : public TestMachine
+class SetupRunFixture : public ProductMachine
 {
 protected:
     void SetUp() override
@@ -20,7 +20,7 @@ protected:
         if (!bin || !*bin)
             GTEST_SKIP() << "WINSIM_BIN is not set (ctest sets it)";
         m_bin = bin;
-        TestMachine::SetUp();
+        ProductMachine::SetUp();
         ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS", nullptr));
         ASSERT_TRUE(WriteImage("C:\\DRIVERS\\Setup.exe", "exe", "setup"));
     }

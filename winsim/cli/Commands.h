@@ -21,6 +21,7 @@ int CommandScreen(const Args& args);
 int CommandDevices(const Args& args);
 int CommandPlug(const Args& args);
 int CommandUnplug(const Args& args);
+int CommandStore(const Args& args);
 
 // Prints "winsim: <message>" to stderr and returns 2, the exit code of a usage or machine error.
 int Fail(const std::string& message);

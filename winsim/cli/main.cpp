@@ -34,6 +34,7 @@ const char* kUsage = R"(usage: winsim COMMAND ...
                                         class, driver key, status and problem
   plug DIR INSTANCE-ID                  plug a device of the profile in (it appears at once)
   unplug DIR INSTANCE-ID                pull a device out
+  store DIR                             list the published INFs (oemN.inf) and the driver store's packages
   screen DIR                            print what is on screen: the top-level windows, and the message
                                         boxes the last program run showed, with their answers
 )";
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
         {"protect", CommandProtect}, {"unprotect", CommandUnprotect},
         {"reboot", CommandReboot},   {"screen", CommandScreen},
         {"devices", CommandDevices}, {"plug", CommandPlug},
-        {"unplug", CommandUnplug},
+        {"unplug", CommandUnplug},   {"store", CommandStore},
     };
     if (argc < 2 || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))
     {

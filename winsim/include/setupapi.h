@@ -172,6 +172,9 @@ typedef struct _CABINET_INFO_A
 #define SPDIT_CLASSDRIVER 0x00000001
 #define SPDIT_COMPATDRIVER 0x00000002
 #define DI_QUIETINSTALL 0x00800000
+#define SPFILEQ_FILE_IN_USE 0x00000001
+#define SPFILEQ_REBOOT_RECOMMENDED 0x00000002
+#define SPFILEQ_REBOOT_IN_PROGRESS 0x00000004
 #define DI_ENUMSINGLEINF 0x00010000
 #define DI_NEEDREBOOT 0x00000100
 #define DI_NEEDRESTART 0x00000080
@@ -228,6 +231,11 @@ typedef struct _CABINET_INFO_A
 #define ERROR_NO_SUCH_DEVINST 0xE000020BL
 #define ERROR_DI_DO_DEFAULT 0xE000020EL
 #define ERROR_NO_CLASSINSTALL_PARAMS 0xE0000215L
+#define ERROR_BAD_SERVICE_INSTALLSECT 0xE0000217L
+#define ERROR_NO_DRIVER_SELECTED 0xE0000203L
+#define ERROR_IN_WOW64 0xE0000235L
+#define ERROR_DRIVER_PACKAGE_NOT_IN_STORE 0xE0000302L
+#define ERROR_SIGNATURE_OSATTRIBUTE_MISMATCH 0xE0000244L
 
 // Directory ids.
 #define DIRID_ABSOLUTE -1
@@ -308,6 +316,12 @@ typedef struct _FILEPATHS_A
 #ifndef WINSETUPAPI
 #define WINSETUPAPI extern "C"
 #endif
+// SetupPromptReboot results.
+#define SPFILEQ_FILE_IN_USE 0x00000001
+#define SPFILEQ_REBOOT_RECOMMENDED 0x00000002
+#define SPFILEQ_REBOOT_IN_PROGRESS 0x00000004
+WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);
+
 WINSETUPAPI HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine);
 WINSETUPAPI VOID WINAPI SetupCloseInfFile(HINF InfHandle);
 WINSETUPAPI BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context);
@@ -384,6 +398,24 @@ WINSETUPAPI BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO DeviceInfoSet, PSP_DE
                                                   PSP_DEVINFO_DATA DupDeviceInfoData);
 WINSETUPAPI BOOL WINAPI SetupDiClassGuidsFromNameA(PCSTR ClassName, LPGUID ClassGuidList, DWORD ClassGuidListSize,
                                                    PDWORD RequiredSize);
+WINSETUPAPI BOOL WINAPI SetupCopyOEMInfA(PCSTR SourceInfFileName, PCSTR OEMSourceMediaLocation,
+                                         DWORD OEMSourceMediaType, DWORD CopyStyle, PSTR DestinationInfFileName,
+                                         DWORD DestinationInfFileNameSize, PDWORD RequiredSize,
+                                         PSTR* DestinationInfFileNameComponent);
+WINSETUPAPI BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams);
+WINSETUPAPI BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams);
+WINSETUPAPI BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                   DWORD DriverType);
+WINSETUPAPI BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                               DWORD DriverType, DWORD MemberIndex, PSP_DRVINFO_DATA_A DriverInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiSetSelectedDriverA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                                                  PSP_DRVINFO_DATA_A DriverInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiSetSelectedDevice(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData);
+WINSETUPAPI BOOL WINAPI SetupDiDeleteDevRegKey(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Scope,
+                                               DWORD HwProfile, DWORD KeyType);
+WINSETUPAPI INT WINAPI SetupPromptReboot(HSPFILEQ FileQueue, HWND Owner, BOOL ScanOnly);
 
 #ifndef ERROR_IN_WOW64
 #define ERROR_IN_WOW64 0xE0000235L

@@ -109,12 +109,12 @@ TEST_F(FaultRunTest, PlannedFailuresReachTheProgram)
 
 TEST_F(FaultRunTest, CrashAtEndsTheProgramWithoutAnExitAndLeavesItsObjects)
 {
-    // Call 30 comes after the program has made its single-instance semaphore.
-    EXPECT_EQ(winsim::kFaultCrashStatus, Run("--crash-at 30"));
+    // Call 60 comes after the program has made its single-instance semaphore.
+    EXPECT_EQ(winsim::kFaultCrashStatus, Run("--crash-at 60"));
     const std::vector<std::string> faults = EntriesOf("fault");
     ASSERT_EQ(1u, faults.size());
     EXPECT_EQ(0u, faults[0].find("crash ")) << faults[0];
-    EXPECT_NE(std::string::npos, faults[0].find("|call 30")) << faults[0];
+    EXPECT_NE(std::string::npos, faults[0].find("|call 60")) << faults[0];
     const std::vector<std::string> process = EntriesOf("process");
     ASSERT_EQ(1u, process.size());
     EXPECT_EQ(0u, process[0].find("start C:\\PKG\\Setup.exe|")) << process[0];
@@ -129,7 +129,7 @@ TEST_F(FaultRunTest, CrashAtEndsTheProgramWithoutAnExitAndLeavesItsObjects)
         else if (entry.compare(0, 7, "delete ") == 0)
             std::erase(held, name);
     }
-    ASSERT_FALSE(held.empty()) << "the program held no named object at call 30";
+    ASSERT_FALSE(held.empty()) << "the program held no named object at call 60";
     EXPECT_EQ(1, Run(""));
     for (const std::string& name : held)
     {

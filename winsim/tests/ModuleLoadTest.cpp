@@ -101,7 +101,7 @@ TEST_F(ModuleLoadTest, ExportsAreTheWinsimFunctionsUnderTheirNames)
     // Modules without functions yet load; each lookup fails.
     HMODULE newdev = LoadLibraryA("newdev.dll");
     ASSERT_NE(nullptr, newdev);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), ProcError(newdev, "UpdateDriverForPlugAndPlayDevicesA"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PROC_NOT_FOUND), ProcError(newdev, "DiInstallDriverA"));
     FreeLibrary(newdev);
 }
 

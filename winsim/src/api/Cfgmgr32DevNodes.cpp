@@ -9,6 +9,7 @@
 #include "devices/CfgmgrEntry.h"
 #include "devices/DeviceIds.h"
 #include "devices/DeviceTree.h"
+#include "pnp/PendingInstalls.h"
 #include "windows.h"
 #include "cfgmgr32.h"
 
@@ -75,6 +76,7 @@ CONFIGRET CheckRelativeArguments(PDEVINST pdnDevInst, DEVINST dnDevInst, ULONG u
 CONFIGRET WINAPI CM_Locate_DevNode_ExA(PDEVINST pdnDevInst, DEVINSTID_A pDeviceID, ULONG ulFlags, HMACHINE hMachine)
 {
     WINSIM_FAULT_POINT_CONFIGRET(rt);
+    PendingInstalls::RunDue(*rt);
     if (!pdnDevInst || hMachine)
         return CR_INVALID_POINTER;
     *pdnDevInst = 0;
@@ -109,6 +111,7 @@ CONFIGRET WINAPI CM_Get_DevNode_Status_Ex(PULONG pulStatus, PULONG pulProblemNum
                                           HMACHINE hMachine)
 {
     WINSIM_FAULT_POINT_CONFIGRET(rt);
+    PendingInstalls::RunDue(*rt);
     if (!pulStatus || !pulProblemNumber || hMachine)
         return CR_INVALID_POINTER;
     *pulStatus = 0;

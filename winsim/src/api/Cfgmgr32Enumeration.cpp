@@ -1,7 +1,7 @@
 // CFGMGR32: re-enumeration and pending installs. CM_Reenumerate_DevNode finds again what the buses below a
 // devnode have: removed devices that are still plugged in come back, without a driver, as new hardware.
 // CMP_WaitNoPendingInstallEvents waits in virtual time until no install activity is pending (see
-// devices/DeviceTree.h).
+// devices/DeviceTree.h); the driver installs a re-enumeration queued run once due (pnp/PendingInstalls.h).
 #include <algorithm>
 
 #include "core/Clock.h"
@@ -9,6 +9,7 @@
 #include "core/Store.h"
 #include "devices/CfgmgrEntry.h"
 #include "devices/DeviceTree.h"
+#include "pnp/PendingInstalls.h"
 #include "windows.h"
 #include "cfgmgr32.h"
 
@@ -38,6 +39,8 @@ CONFIGRET WINAPI CM_Reenumerate_DevNode_Ex(DEVINST dnDevInst, ULONG ulFlags, HMA
     }
     if (!tree.Reenumerate(static_cast<uint32_t>(dnDevInst)) || !txn.Commit())
         return CR_FAILURE;
+    // Driverless devices for which a published INF has a driver get it, after their install delay.
+    PendingInstalls::QueueBelow(*rt, static_cast<uint32_t>(dnDevInst));
     return CR_SUCCESS;
 }
 
@@ -54,6 +57,7 @@ DWORD WINAPI CMP_WaitNoPendingInstallEvents(DWORD dwTimeout)
     const uint64_t deadline = dwTimeout == INFINITE ? Clock::kForever : clock.NowMs() + dwTimeout;
     for (;;)
     {
+        PendingInstalls::RunDue(*rt);
         uint64_t pendingUntil = 0;
         {
             Transaction txn(rt->GetMachine().GetStore());

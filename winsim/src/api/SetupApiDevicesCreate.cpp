@@ -13,6 +13,7 @@
 #include "core/Store.h"
 #include "devices/DeviceIds.h"
 #include "devices/DeviceInfoSet.h"
+#include "devices/DeviceProperties.h"
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
 #include "faults/FaultPoint.h"
@@ -35,60 +36,6 @@ bool MayChangeDevices(Runtime& rt)
         return false;
     }
     return true;
-}
-
-enum class PropertyForm
-{
-    Text,
-    Ids,
-    Flags
-};
-
-struct SettableProperty
-{
-    const char* valueName;
-    PropertyForm form;
-};
-
-// The properties a program may set, by the Enum key value behind them. CLASS follows CLASSGUID, DRIVER and
-// SERVICE are the installer's, and the others are what the bus or the PnP manager reports.
-bool FindSettable(DWORD property, SettableProperty& settable)
-{
-    switch (property)
-    {
-    case SPDRP_DEVICEDESC:
-        settable = {"DeviceDesc", PropertyForm::Text};
-        return true;
-    case SPDRP_HARDWAREID:
-        settable = {"HardwareID", PropertyForm::Ids};
-        return true;
-    case SPDRP_COMPATIBLEIDS:
-        settable = {"CompatibleIDs", PropertyForm::Ids};
-        return true;
-    case SPDRP_CLASSGUID:
-        settable = {"ClassGUID", PropertyForm::Text};
-        return true;
-    case SPDRP_CONFIGFLAGS:
-        settable = {"ConfigFlags", PropertyForm::Flags};
-        return true;
-    case SPDRP_MFG:
-        settable = {"Mfg", PropertyForm::Text};
-        return true;
-    case SPDRP_FRIENDLYNAME:
-        settable = {"FriendlyName", PropertyForm::Text};
-        return true;
-    case SPDRP_LOCATION_INFORMATION:
-        settable = {"LocationInformation", PropertyForm::Text};
-        return true;
-    case SPDRP_UPPERFILTERS:
-        settable = {"UpperFilters", PropertyForm::Ids};
-        return true;
-    case SPDRP_LOWERFILTERS:
-        settable = {"LowerFilters", PropertyForm::Ids};
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The instance ID a name stands for; empty when the name is no valid one.
@@ -133,7 +80,7 @@ void WriteClassOf(DeviceTree& tree, int64_t key, const GUID* classGuid)
 }
 
 // NULL data clears the property: false (ERROR_INVALID_DATA) when the device has none to clear.
-bool ClearProperty(DeviceTree& tree, const DeviceRef& ref, const SettableProperty& settable)
+bool ClearProperty(DeviceTree& tree, const DeviceRef& ref, const DeviceProperty& settable)
 {
     if (!tree.Registry().DeleteValue(ref.enumKey, settable.valueName))
     {
@@ -157,8 +104,7 @@ bool Stored(bool ok)
 
 // Writes the property in the form the machine keeps it (a multi-string of IDs is one comma-separated string
 // on Windows 9x); false with the error when the data does not fit the property.
-bool WriteProperty(DeviceTree& tree, const DeviceRef& ref, const SettableProperty& settable, const BYTE* data,
-                   DWORD size)
+bool WriteProperty(DeviceTree& tree, const DeviceRef& ref, const DeviceProperty& settable, const BYTE* data, DWORD size)
 {
     DeviceRegistry& registry = tree.Registry();
     const std::vector<uint8_t> bytes(data, data + size);
@@ -178,6 +124,7 @@ bool WriteProperty(DeviceTree& tree, const DeviceRef& ref, const SettablePropert
     case PropertyForm::Ids:
         return Stored(registry.WriteIds(ref.enumKey, settable.valueName, DeviceIds::SplitMultiSz(bytes)));
     case PropertyForm::Text:
+    case PropertyForm::Number:
         break;
     }
     std::string text(bytes.begin(), bytes.end());
@@ -277,8 +224,8 @@ BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
     DeviceRef ref;
     if (!DeviceSetAccess::Resolve(*rt, tree, DeviceInfoSet, DeviceInfoData, ref))
         return FALSE;
-    SettableProperty settable{};
-    if (!FindSettable(Property, settable))
+    const DeviceProperty* entry = DeviceProperties::Find(Property);
+    if (!entry || !entry->settable)
     {
         SetLastError(ERROR_INVALID_REG_PROPERTY);
         return FALSE;
@@ -290,8 +237,8 @@ BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
     }
     if (!MayChangeDevices(*rt))
         return FALSE;
-    const bool done = PropertyBuffer ? WriteProperty(tree, ref, settable, PropertyBuffer, PropertyBufferSize)
-                                     : ClearProperty(tree, ref, settable);
+    const bool done = PropertyBuffer ? WriteProperty(tree, ref, *entry, PropertyBuffer, PropertyBufferSize)
+                                     : ClearProperty(tree, ref, *entry);
     if (!done)
         return FALSE;
     if (!txn.Commit())

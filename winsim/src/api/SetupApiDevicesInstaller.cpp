@@ -2,7 +2,8 @@
 // disables it (SetupDiChangeState, with the parameters SetupDiSetClassInstallParamsA gave); the device
 // shows the change after a short virtual delay. DIF_REMOVE takes it out of the machine: devnode, Enum key
 // and driver key; a device still plugged in comes back without a driver at the next re-enumeration.
-// DIF_REGISTERDEVICE registers a device the program created (SetupDiRegisterDeviceInfo).
+// DIF_REGISTERDEVICE registers a device the program created (SetupDiRegisterDeviceInfo); DIF_INSTALLDEVICE
+// installs the driver selected for it (pnp/SelectedDriverInstall.h).
 // Both need an administrator on NT. Other DIF_ codes have no default action here: ERROR_DI_DO_DEFAULT.
 #include <cstring>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
 #include "faults/FaultPoint.h"
+#include "pnp/DeviceDriverLists.h"
+#include "pnp/SelectedDriverInstall.h"
 #include "windows.h"
 #include "setupapi.h"
 
@@ -201,6 +204,8 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, HDEVINFO Devi
         return RemoveDevice(*rt, DeviceInfoSet, DeviceInfoData);
     case DIF_REGISTERDEVICE:
         return SetupDiRegisterDeviceInfo(DeviceInfoSet, DeviceInfoData, 0, nullptr, nullptr, nullptr);
+    case DIF_INSTALLDEVICE:
+        return InstallSelectedDriver(*rt, DeviceInfoSet, DeviceInfoData);
     default:
         SetLastError(ERROR_DI_DO_DEFAULT);
         return FALSE;
@@ -224,7 +229,12 @@ BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DAT
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    // No driver list has been built (driver search comes with the device installer): nothing to free.
+    if (element.id)
+    {
+        DeviceDriverLists::State state = DeviceDriverLists::Get(element.id);
+        (DriverType == SPDIT_CLASSDRIVER ? state.classDrivers : state.compatDrivers).clear();
+        DeviceDriverLists::Put(element.id, state);
+    }
     SetLastError(NO_ERROR);
     return TRUE;
 }

@@ -8,6 +8,7 @@
 #include "core/Runtime.h"
 #include "core/Store.h"
 #include "devices/DeviceIds.h"
+#include "devices/DeviceProperties.h"
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
 #include "faults/FaultPoint.h"
@@ -19,33 +20,6 @@ using namespace winsim;
 
 namespace
 {
-
-// The Enum key value behind each SPDRP_ property the registry keeps; nullptr for the others.
-const char* PropertyValueName(DWORD property)
-{
-    static const char* const kNames[] = {
-        "DeviceDesc",          // SPDRP_DEVICEDESC
-        "HardwareID",          // SPDRP_HARDWAREID
-        "CompatibleIDs",       // SPDRP_COMPATIBLEIDS
-        nullptr,               // unused
-        "Service",             // SPDRP_SERVICE
-        nullptr,               // unused
-        nullptr,               // unused
-        "Class",               // SPDRP_CLASS
-        "ClassGUID",           // SPDRP_CLASSGUID
-        "Driver",              // SPDRP_DRIVER
-        "ConfigFlags",         // SPDRP_CONFIGFLAGS
-        "Mfg",                 // SPDRP_MFG
-        "FriendlyName",        // SPDRP_FRIENDLYNAME
-        "LocationInformation", // SPDRP_LOCATION_INFORMATION
-        nullptr,               // SPDRP_PHYSICAL_DEVICE_OBJECT_NAME
-        "Capabilities",        // SPDRP_CAPABILITIES
-        "UINumber",            // SPDRP_UI_NUMBER
-        "UpperFilters",        // SPDRP_UPPERFILTERS
-        "LowerFilters",        // SPDRP_LOWERFILTERS
-    };
-    return property < sizeof(kNames) / sizeof(kNames[0]) ? kNames[property] : nullptr;
-}
 
 // The key a config-specific open names: the current hardware profile's copy of the device's keys.
 int64_t ConfigSpecificKey(DeviceTree& tree, const DeviceRef& ref, DWORD hwProfile, DWORD keyType)
@@ -96,7 +70,8 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINF
     }
     else
     {
-        const char* name = PropertyValueName(Property);
+        const DeviceProperty* entry = DeviceProperties::Find(Property);
+        const char* name = entry ? entry->valueName : nullptr;
         if (!name || !tree.Registry().Registry().QueryValue(ref.enumKey, name, value))
         {
             SetLastError(ERROR_INVALID_DATA);

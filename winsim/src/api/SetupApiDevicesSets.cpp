@@ -10,6 +10,8 @@
 #include "devices/DeviceInfoSet.h"
 #include "devices/DeviceSetAccess.h"
 #include "devices/DeviceTree.h"
+#include "pnp/DeviceDriverLists.h"
+#include "pnp/PendingInstalls.h"
 #include "faults/FaultPoint.h"
 #include "files/NameCase.h"
 #include "windows.h"
@@ -20,6 +22,7 @@ using namespace winsim;
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND /*hwndParent*/, DWORD Flags)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, INVALID_HANDLE_VALUE);
+    PendingInstalls::RunDue(*rt);
     if (!(Flags & DIGCF_ALLCLASSES) && !ClassGuid)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -158,6 +161,11 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet)
         tree.DropUnregistered(created);
         txn.Commit();
     }
+    // Driver lists and install parameters go with the set.
+    DeviceDriverLists::Forget(DeviceDriverLists::SetKey(DeviceInfoSet));
+    DeviceInfoSet::Element element;
+    for (size_t i = 0; set->At(i, element); ++i)
+        DeviceDriverLists::Forget(element.id);
     rt->Handles().Close(DeviceInfoSet);
     SetLastError(NO_ERROR);
     return TRUE;

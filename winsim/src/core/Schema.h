@@ -114,7 +114,8 @@ CREATE TABLE IF NOT EXISTS ui_state(
 -- image and the built-ins every program imports, in load order; handle is the module handle value.
 -- declared_programs: what the profile scripts ([Process.N] and [Program.NAME] in machine.ini); name is
 -- upper-case ("PROCESS.1", "COMPANION"); boot 1 for the processes running from (re)boot; modules holds
--- one path a line, windows one "title|class" a line; lifetime_ms NULL for a program that runs until ended.
+-- one path a line, windows one "title|class" a line; lifetime_ms NULL for a program that runs until ended;
+-- installer holds what an installer program does when started, one "Key=value" a line.
 CREATE TABLE IF NOT EXISTS process_modules(
     seq INTEGER PRIMARY KEY,
     pid INTEGER NOT NULL,
@@ -129,7 +130,8 @@ CREATE TABLE IF NOT EXISTS declared_programs(
     modules TEXT NOT NULL DEFAULT '',
     windows TEXT NOT NULL DEFAULT '',
     lifetime_ms INTEGER,
-    exit_code INTEGER NOT NULL DEFAULT 0);
+    exit_code INTEGER NOT NULL DEFAULT 0,
+    installer TEXT NOT NULL DEFAULT '');
 
 -- Message boxes as they were shown, with the answer they got (scripted, or the default button).
 CREATE TABLE IF NOT EXISTS message_boxes(
@@ -180,6 +182,12 @@ CREATE TABLE IF NOT EXISTS devices(
     install_fails INTEGER NOT NULL DEFAULT 0,
     needs_reboot INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS devices_by_seq ON devices(seq);
+-- Driver installs the PnP manager has queued after a re-enumeration: the device, the published INF it
+-- found for it, and when the install runs (virtual ms).
+CREATE TABLE IF NOT EXISTS pnp_installs(
+    instance TEXT PRIMARY KEY,
+    inf TEXT NOT NULL,
+    due INTEGER NOT NULL);
 -- ---- end of the device tree ----------------------------------------------------------------------------
 
 CREATE TABLE IF NOT EXISTS journal(

@@ -321,6 +321,9 @@ void DeviceTree::Depart(DeviceRecord& device)
     device.present = false;
     device.changeAt = 0;
     device.wasDisabled = device.disabled;
+    // An install under way for a device that goes is dropped with it.
+    device.pendingUntil = 0;
+    m_store.Prepare("DELETE FROM pnp_installs WHERE instance = ?1").Bind(1, device.instance).Run();
     if (!m_quiet)
         m_journal.Record("device", "depart", device.instance);
 }

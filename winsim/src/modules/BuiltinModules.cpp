@@ -25,6 +25,9 @@ const std::vector<BuiltinModule>& BuiltinModules::All()
         add("SETUPAPI.dll", 0x77920000, false, AddSetupapiExports);
         add("CFGMGR32.dll", 0x74A90000, false, AddCfgmgr32Exports);
         add("NEWDEV.dll", 0x73D70000, false, AddNewdevExports);
+        add("DIFXAPI.dll", 0x6E440000, false, AddDifxapiExports);
+        add("DIFAPI32.dll", 0x6E400000, false, AddDifxapiExports);
+        add("DIFAPI64.dll", 0x6E3C0000, false, AddDifxapiExports);
         add("PSAPI.dll", 0x76BF0000, false, AddPsapiExports);
         add("VERSION.dll", 0x77C00000, false, AddVersionExports);
         add("CRYPT32.dll", 0x77A80000, false, AddCrypt32Exports);

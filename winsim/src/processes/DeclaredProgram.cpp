@@ -107,6 +107,10 @@ bool DeclaredProgram::Set(const std::string& key, const std::string& value, std:
         exitCode = static_cast<uint32_t>(code);
         return true;
     }
+    if (installer.Set(key, value, what))
+        return true;
+    if (!what.empty())
+        return false;
     what = "unknown name '" + key + "' in a process or program section";
     return false;
 }

@@ -10,6 +10,8 @@
 //   Window=title|class                            a top-level window it shows; Window2=, Window3=, ...
 //   Lifetime=forever                              or milliseconds of virtual time until it exits
 //   ExitCode=0                                    what it exits with (also when its last window is closed)
+// and, for installers, what they leave behind when started (see InstallerEffects.h):
+//   ResultCode=0, UninstallKey=, DisplayName=, UninstallString=, RemovesUninstallKey=
 // A ';' after a blank starts a comment in these sections.
 #pragma once
 
@@ -17,6 +19,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "InstallerEffects.h"
 
 namespace winsim
 {
@@ -36,6 +40,7 @@ struct DeclaredProgram
     std::vector<DeclaredWindow> windows;
     std::optional<uint64_t> lifetimeMs; // none: runs until it is ended
     uint32_t exitCode = 0;
+    InstallerEffects installer;
 
     // One name=value line of the program's section; false with `what` when it is malformed.
     bool Set(const std::string& key, const std::string& value, std::string& what);

@@ -11,7 +11,7 @@ namespace winsim
 namespace
 {
 
-constexpr const char* kColumns = "name, image, boot, modules, windows, lifetime_ms, exit_code";
+constexpr const char* kColumns = "name, image, boot, modules, windows, lifetime_ms, exit_code, installer";
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -41,6 +41,12 @@ DeclaredProgram FromRow(const Statement& row)
     if (!row.IsNull(5))
         program.lifetimeMs = static_cast<uint64_t>(row.Int(5));
     program.exitCode = static_cast<uint32_t>(row.Int(6));
+    for (const std::string& line : Lines(row.Text(7)))
+    {
+        const size_t equals = line.find('=');
+        std::string what;
+        program.installer.Set(line.substr(0, equals), equals == std::string::npos ? "" : line.substr(equals + 1), what);
+    }
     return program;
 }
 
@@ -57,14 +63,16 @@ bool DeclaredPrograms::Save(Store& store, const std::vector<DeclaredProgram>& pr
         for (const DeclaredWindow& window : program.windows)
             windows += window.title + "|" + window.className + "\n";
         Statement insert = store.Prepare("INSERT OR REPLACE INTO declared_programs(name, seq, image, boot, modules, "
-                                         "windows, lifetime_ms, exit_code) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+                                         "windows, lifetime_ms, exit_code, installer) "
+                                         "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
         insert.Bind(1, program.name)
             .Bind(2, ++seq)
             .Bind(3, program.image)
             .Bind(4, program.boot ? 1 : 0)
             .Bind(5, modules)
             .Bind(6, windows)
-            .Bind(8, program.exitCode);
+            .Bind(8, program.exitCode)
+            .Bind(9, program.installer.Text());
         if (program.lifetimeMs)
             insert.Bind(7, static_cast<int64_t>(*program.lifetimeMs));
         else

@@ -201,6 +201,8 @@ uint32_t ProcessLauncher::LaunchModule(const WinPath& module, const std::string&
         if (declared.lifetimeMs)
             launched.endsMs = m_rt.GetClock().NowMs() + *declared.lifetimeMs;
         Journal::Record("process", "create", module.actual, commandLine);
+        // An installer's traces are there by the time anyone can wait for it to end.
+        declared.installer.Apply(module.actual);
         return ERROR_SUCCESS;
     }
 

@@ -15,6 +15,7 @@ void AddShell32Exports(BuiltinModule& module);
 void AddSetupapiExports(BuiltinModule& module);
 void AddCfgmgr32Exports(BuiltinModule& module);
 void AddNewdevExports(BuiltinModule& module);
+void AddDifxapiExports(BuiltinModule& module);
 void AddPsapiExports(BuiltinModule& module);
 void AddVersionExports(BuiltinModule& module);
 void AddCrypt32Exports(BuiltinModule& module);
