@@ -223,7 +223,10 @@ void CSetupApp::GetSetupConfigInfo(const std::string& csCmdLine)
     if (!(m_SetupParms.dwMode & SETUP_MODE_SELF_DELETE) && !csRest.empty())
     {
         m_csCmdLineInfo += "ERROR : csTemp = " + csRest + "\n";
-        m_nISResultCode = IS_RESULT_UNKNOWN_TEXT;
+        // A refused second instance reads none of its mode's switches: what they leave over is no reason
+        // to hide from a silent caller that another setup is running.
+        if (m_nISResultCode != IS_RESULT_ANOTHER_INSTANCE)
+            m_nISResultCode = IS_RESULT_UNKNOWN_TEXT;
         m_SetupParms.dwMode = 0;
     }
 }
