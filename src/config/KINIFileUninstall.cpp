@@ -167,12 +167,12 @@ CStringList KINIFile::ReadRecordedKeys(const std::string& csINIFileName)
     CInf saved;
     if (csFolder.empty() || !saved.Initialize((csFolder + "\\" + FileNameOf(csINIFileName)).c_str()))
         return keys;
-    for (const char* pszEntry : {kCreatedKeyEntry, kCreatedEmptyKeyEntry})
+    for (const char* pszEntry : {CREATED_KEY_ENTRY, CREATED_EMPTY_KEY_ENTRY})
     {
         std::string csRoot;
         std::string csPath;
-        for (int n = 0; saved.GetNthKeyField(kCreatedKeysSection, pszEntry, 0, 1, n, csRoot) &&
-                        saved.GetNthKeyField(kCreatedKeysSection, pszEntry, 0, 2, n, csPath);
+        for (int n = 0; saved.GetNthKeyField(CREATED_KEYS_SECTION, pszEntry, 0, 1, n, csRoot) &&
+                        saved.GetNthKeyField(CREATED_KEYS_SECTION, pszEntry, 0, 2, n, csPath);
              ++n)
         {
             if (!Trim(csPath).empty())

@@ -95,7 +95,7 @@ void CSetupDlg::RunSetupDlg()
     BOOL bRetVal = FALSE;
     bool bPrepared = true;
     if (!(parms.dwSetupConfig & SETUP_CFG_REBOOTED_FROM_NO_ENUM))
-        bPrepared = preparation.Run(m_hCustomUI) == CProgBarNoDoModal::kRunSucceeded;
+        bPrepared = preparation.Run(m_hCustomUI) == CProgBarNoDoModal::RUN_SUCCEEDED;
 
     bool bGoOn = bPrepared;
     if (bPrepared && !(parms.dwSetupConfig & SETUP_CFG_REBOOTED_FROM_NO_ENUM))
@@ -125,7 +125,7 @@ void CSetupDlg::RunSetupDlg()
 
     if (bGoOn)
     {
-        bRetVal = main.Run(m_hCustomUI) == CProgBarNoDoModal::kRunSucceeded;
+        bRetVal = main.Run(m_hCustomUI) == CProgBarNoDoModal::RUN_SUCCEEDED;
         const bool bFilesOnly = (parms.dwSetupConfig & SETUP_CFG_NO_HARDWARE) && !(parms.dwSetupConfig & SETUP_CFG_PRE);
         if (!bFilesOnly && !(parms.dwMode & SETUP_MODE_NO_FINAL_DLG) && !bSilent)
         {
