@@ -112,6 +112,16 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg)
     {
+    case WM_CREATE:
+        // An icon control takes the icon's size (32 x 32), whatever size it was made with.
+        UserWindows::Of(Rt()).Update(
+            hwnd,
+            [](WindowState& state)
+            {
+                if ((state.style & SS_TYPEMASK) == SS_ICON)
+                    state.rect = {state.rect.left, state.rect.top, state.rect.left + 32, state.rect.top + 32};
+            });
+        return 0;
     case WM_PAINT:
         Paint(hwnd,
               [&](HDC hdc, PixelRect client, const WindowState& state)
