@@ -6,8 +6,9 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 add_library(drvsetup_core STATIC ${PRODUCT_SOURCES})
 target_include_directories(drvsetup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(drvsetup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
-# Linked directly: the rest of the platform is bound by name at run time.
-target_link_libraries(drvsetup_core PUBLIC version)
+# Linked directly (version information, the common controls of the dialogs): the rest of the platform is bound
+# by name at run time.
+target_link_libraries(drvsetup_core PUBLIC version comctl32)
 drvsetup_warnings(drvsetup_core)
 
 # The package ships the 64-bit twin as SETUP64.EXE beside Setup.exe.
@@ -63,3 +64,9 @@ target_compile_definitions(dvxdll PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WI
 target_link_options(dvxdll PRIVATE -s -Wl,--kill-at)
 target_link_libraries(dvxdll PRIVATE setupapi)
 drvsetup_warnings(dvxdll)
+# The sample custom UI library, DVXCSTM.DLL, from the same source as the Linux plugin. Its exports keep their
+# plain names (no stdcall decoration), as the program looks them up.
+add_library(dvxcstm_sample SHARED ${CMAKE_SOURCE_DIR}/samples/plugins/dvxcstm_sample/DvxCustomUI.cpp)
+set_target_properties(dvxcstm_sample PROPERTIES OUTPUT_NAME DVXCSTM PREFIX "" SUFFIX ".DLL")
+target_link_options(dvxcstm_sample PRIVATE -s -Wl,--kill-at)
+drvsetup_warnings(dvxcstm_sample)

@@ -414,6 +414,8 @@ WINUSERAPI BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeig
 WINUSERAPI BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 WINUSERAPI BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
 WINUSERAPI BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
+WINUSERAPI BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint);
+WINUSERAPI BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
 WINUSERAPI BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable);
 WINUSERAPI int WINAPI GetSystemMetrics(int nIndex);
 WINUSERAPI DWORD WINAPI GetSysColor(int nIndex);

@@ -1,5 +1,6 @@
 // USER32 window classes and window procedures: classes a program registers (its process's own), the
 // system classes, the default procedure, and the window words (procedure, user data, dialog words).
+#include <atomic>
 #include <cstring>
 
 #include "core/Runtime.h"
@@ -22,7 +23,7 @@ std::string ClassNameOf(LPCSTR name)
     return name;
 }
 
-ATOM g_nextAtom = 0xC000;
+std::atomic<ATOM> g_nextAtom{0xC000};
 
 ATOM Register(Runtime& rt, const WNDCLASSEXA& wc)
 {

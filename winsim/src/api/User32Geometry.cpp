@@ -58,6 +58,26 @@ bool Place(Runtime& rt, HWND hwnd, int x, int y, int cx, int cy, bool move, bool
     return true;
 }
 
+// Where the window's client area starts on the screen.
+bool ClientOrigin(Runtime& rt, HWND hwnd, int& x, int& y)
+{
+    x = 0;
+    y = 0;
+    for (HWND at = hwnd; at;)
+    {
+        WindowState state;
+        if (!UserWindows::Of(rt).Find(at, state))
+            return false;
+        int frame = 0;
+        int caption = 0;
+        UserWindows::FrameOf(state.style, frame, caption);
+        x += state.rect.left + frame;
+        y += state.rect.top + frame + caption;
+        at = state.parent;
+    }
+    return true;
+}
+
 } // namespace
 
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL /*bRepaint*/)
@@ -112,6 +132,36 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect)
         parent = above.parent;
     }
     ToRect(rect, lpRect);
+    return TRUE;
+}
+
+BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint)
+{
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
+    int x = 0;
+    int y = 0;
+    if (!lpPoint || !ClientOrigin(*rt, hWnd, x, y))
+    {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    lpPoint->x += x;
+    lpPoint->y += y;
+    return TRUE;
+}
+
+BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint)
+{
+    WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
+    int x = 0;
+    int y = 0;
+    if (!lpPoint || !ClientOrigin(*rt, hWnd, x, y))
+    {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    lpPoint->x -= x;
+    lpPoint->y -= y;
     return TRUE;
 }
 

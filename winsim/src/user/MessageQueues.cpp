@@ -19,6 +19,19 @@ bool Matches(HWND filter, HWND hwnd)
     return !filter || filter == hwnd;
 }
 
+// Whether a window above `hwnd` is among `windows`.
+bool AncestorIn(Runtime& rt, HWND hwnd, const std::vector<HWND>& windows)
+{
+    WindowState state;
+    for (int depth = 0; depth < 64 && UserWindows::Of(rt).Find(hwnd, state) && state.parent; ++depth)
+    {
+        hwnd = state.parent;
+        if (std::find(windows.begin(), windows.end(), hwnd) != windows.end())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 MessageQueues& MessageQueues::Of(Runtime& rt)
@@ -159,8 +172,9 @@ bool MessageQueues::Next(Runtime& rt, HWND filter, bool remove, bool wait, MSG& 
                 }
                 nextDue = std::min(nextDue, timer.due);
             }
-            auto dirty =
-                std::find_if(queue.dirty.begin(), queue.dirty.end(), [&](HWND h) { return Matches(filter, h); });
+            // Parents paint before their children, as Windows sends WM_PAINT down the window hierarchy.
+            auto dirty = std::find_if(queue.dirty.begin(), queue.dirty.end(),
+                                      [&](HWND h) { return Matches(filter, h) && !AncestorIn(rt, h, queue.dirty); });
             if (dirty != queue.dirty.end())
             {
                 msg = MSG{};

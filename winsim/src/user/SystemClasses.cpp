@@ -112,6 +112,16 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg)
     {
+    case WM_CREATE:
+        // An icon control takes the icon's size (32 x 32), whatever size it was made with.
+        UserWindows::Of(Rt()).Update(
+            hwnd,
+            [](WindowState& state)
+            {
+                if ((state.style & SS_TYPEMASK) == SS_ICON)
+                    state.rect = {state.rect.left, state.rect.top, state.rect.left + 32, state.rect.top + 32};
+            });
+        return 0;
     case WM_PAINT:
         Paint(hwnd,
               [&](HDC hdc, PixelRect client, const WindowState& state)
@@ -174,7 +184,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                   const std::string text = WithoutPrefix(state.text);
                   if ((state.style & BS_TYPEMASK) == BS_GROUPBOX)
                   {
-                      GdiDraw::Fill(hdc, client, kFace);
+                      // A group box draws its frame only: the controls inside it show through.
                       const PixelRect box{client.left, client.top + 6, client.right, client.bottom};
                       GdiDraw::Frame(hdc, box, 0x808080);
                       GdiDraw::Frame(hdc, {box.left + 1, box.top + 1, box.right, box.bottom}, 0xFFFFFF);
@@ -195,6 +205,13 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                   GdiDraw::Text(hdc, inside, text, DT_SINGLELINE | DT_CENTER | DT_VCENTER, kText);
               });
         return 0;
+    case WM_ERASEBKGND:
+    {
+        WindowState state;
+        if (UserWindows::Of(Rt()).Find(hwnd, state) && (state.style & BS_TYPEMASK) == BS_GROUPBOX)
+            return 1;
+        return WindowCalls::Default(Rt(), hwnd, msg, wParam, lParam);
+    }
     case BM_CLICK:
     {
         WindowState state;

@@ -10,6 +10,7 @@ void AddUser32Exports(BuiltinModule& module)
 {
     module.Export("BeginPaint", BeginPaint);
     module.Export("CallWindowProcA", CallWindowProcA);
+    module.Export("ClientToScreen", ClientToScreen);
     module.Export("CreateDialogParamA", CreateDialogParamA);
     module.Export("CreateWindowExA", CreateWindowExA);
     module.Export("DefDlgProcA", DefDlgProcA);
@@ -67,6 +68,7 @@ void AddUser32Exports(BuiltinModule& module)
     module.Export("RegisterClassA", RegisterClassA);
     module.Export("RegisterClassExA", RegisterClassExA);
     module.Export("ReleaseDC", ReleaseDC);
+    module.Export("ScreenToClient", ScreenToClient);
     module.Export("SendDlgItemMessageA", SendDlgItemMessageA);
     module.Export("SendMessageA", SendMessageA);
     module.Export("SetDlgItemTextA", SetDlgItemTextA);
