@@ -7,7 +7,7 @@ add_library(drvsetup_core STATIC ${PRODUCT_SOURCES})
 target_include_directories(drvsetup_core PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(drvsetup_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
 # Linked directly: the rest of the platform is bound by name at run time.
-target_link_libraries(drvsetup_core PUBLIC version)
+target_link_libraries(drvsetup_core PUBLIC version comctl32)
 drvsetup_warnings(drvsetup_core)
 
 # The package ships the 64-bit twin as SETUP64.EXE beside Setup.exe.
