@@ -94,10 +94,13 @@ BOOL CSoftwareDeviceInstaller::InstallRootDevice(const SOFTWARE_DEVICE& device)
         bCreated = pApi->KSetupDiCreateDeviceInfo(hDevInfo.Get(), device.csDeviceID.c_str(), &classGuid,
                                                   device.csDeviceDesc.c_str(), nullptr,
                                                   DICD_GENERATE_ID | DICD_INHERIT_CLASSDRVS, &devInfo);
-        // The review finds devices by hardware ID: a created device gets its ID as one.
+        // The review finds devices by hardware ID: a created device gets the ID its INF model names, and
+        // the bare device ID.
         if (bCreated)
         {
-            std::string csMultiSz = device.csDeviceID;
+            std::string csMultiSz = "ROOT\\" + device.csDeviceID;
+            csMultiSz.push_back('\0');
+            csMultiSz += device.csDeviceID;
             csMultiSz.append(2, '\0');
             bCreated = pApi->KSetupDiSetDeviceRegistryProperty(hDevInfo.Get(), &devInfo, SPDRP_HARDWAREID,
                                                                reinterpret_cast<const BYTE*>(csMultiSz.data()),
@@ -171,11 +174,18 @@ BOOL CSoftwareDeviceInstaller::RemoveRootDevice(const std::string& csDeviceID)
             !EqualsNoCase(DevicePartOf(szInstanceID), csDeviceID))
             continue;
         TraceLine("Removing %s\n", szInstanceID);
-        if (pApi->KSetupDiSetSelectedDevice(hDevInfo.Get(), &devInfo) &&
-            pApi->KSetupDiRegisterDeviceInfo(hDevInfo.Get(), &devInfo, 0, nullptr, nullptr, nullptr) &&
-            pApi->KSetupDiCallClassInstaller(DIF_REMOVE, hDevInfo.Get(), &devInfo) &&
-            pApi->KSetupDiDeleteDevRegKey(hDevInfo.Get(), &devInfo, DICS_FLAG_GLOBAL, 0, DIREG_BOTH))
-            bRetVal = TRUE;
+        if (!pApi->KSetupDiSetSelectedDevice(hDevInfo.Get(), &devInfo) ||
+            !pApi->KSetupDiRegisterDeviceInfo(hDevInfo.Get(), &devInfo, 0, nullptr, nullptr, nullptr) ||
+            !pApi->KSetupDiCallClassInstaller(DIF_REMOVE, hDevInfo.Get(), &devInfo))
+        {
+            TraceLine("FAILED to remove %s : GetLastError() = %X\n", szInstanceID,
+                      static_cast<unsigned>(GetLastError()));
+            continue;
+        }
+        // The removal usually takes the keys with it; what is left goes here.
+        if (!pApi->KSetupDiDeleteDevRegKey(hDevInfo.Get(), &devInfo, DICS_FLAG_GLOBAL, 0, DIREG_BOTH))
+            TraceLine("KSetupDiDeleteDevRegKey : GetLastError() = %X\n", static_cast<unsigned>(GetLastError()));
+        bRetVal = TRUE;
     }
     return trace.Return(bRetVal);
 }
