@@ -213,3 +213,14 @@ TEST_F(InstallScenarioTest, KilledRunLeavesCleanUpForNextLogon)
     EXPECT_NE(std::string::npos, journal.find("process  exit         C:\\WINDOWS\\TEMP\\DVXCU2.EXE  0"));
     Shell("rm -rf '" + machine + "'");
 }
+
+// "S3" leaves out the confirmation and "S5" the result list: the install runs behind its busy window only.
+TEST_F(InstallScenarioTest, S3AndS5LeaveOutBothListScreens)
+{
+    EXPECT_EQ(0, Run("-S3 -S5 -L"));
+    const std::string journal = Output(Winsim() + " journal '" + MachineDir() + "'");
+    EXPECT_NE(std::string::npos, journal.find("title        Installing device drivers...")) << journal;
+    EXPECT_EQ(std::string::npos, journal.find("Welcome to the device driver installation wizard."));
+    EXPECT_EQ(std::string::npos, journal.find("Installation results."));
+    EXPECT_NE(std::string::npos, LastRun(Read(LOG)).find("ENTRY: CInstall::Install"));
+}

@@ -31,7 +31,7 @@ class StopProcessTest : public RunFlowMachineTest
 protected:
     const char* Profile() const override
     {
-        static const std::string path = DeriveProfile("xp-sp2", "companion-apps",
+        static const std::string path = DeriveProfile("xp-sp2", "stop-processes",
                                                       "[Process.1]\nImage=C:\\Program Files\\Modem\\MDMAPP.EXE\n"
                                                       "Lifetime=forever\n"
                                                       "[Process.2]\nImage=C:\\Program Files\\Other\\MYSETUP.EXE\n"
