@@ -41,6 +41,8 @@ public:
         };
         std::string folder = base && *base ? base : stat("/dev/shm", &shm) == 0 ? "/dev/shm" : "/tmp";
         m_path = folder + "/winsim-tests-" + std::to_string(getpid());
+        // A folder of this name belongs to an earlier process with the same id that did not end cleanly.
+        RunShell("rm -rf " + Quote(m_path));
         mkdir(m_path.c_str(), 0755);
     }
     ~TestRootFolder() { RunShell("rm -rf " + Quote(m_path)); }
