@@ -6,8 +6,10 @@
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
 #include "devapi/KDeviceApi.h"
+#include "install/CQuietPeriod.h"
 #include "platform/CScopedHandle.h"
 #include "workarounds/CInstallWA2.h"
+#include "common/TimedPause.h"
 
 namespace
 {
@@ -16,21 +18,6 @@ typedef DWORD(WINAPI* PFN_DRIVERPACKAGEINSTALLA)(LPCSTR, DWORD, PVOID, BOOL*);
 typedef DWORD(WINAPI* PFN_DRIVERPACKAGEPREINSTALLA)(LPCSTR, DWORD);
 
 const char* const SYSTEM_LIBRARY = "DIFXAPI.DLL";
-
-void Pause(const char* pszEventName, DWORD dwMs)
-{
-    CScopedKernelHandle hEvent(CreateEventA(nullptr, TRUE, FALSE, pszEventName));
-    if (hEvent)
-        WaitForSingleObject(hEvent.Get(), dwMs);
-    else
-        Sleep(dwMs);
-}
-
-BOOL InstallEventsPending()
-{
-    KDeviceApi* pApi = GetDeviceApi();
-    return pApi && pApi->KCMP_WaitNoPendingInstallEvents(0) != 0;
-}
 
 BOOL ReenumerateRoot()
 {
@@ -153,8 +140,8 @@ BOOL CDIFxInstall::PreInstallViaDifxApi(const char* pszEnumFileName, BOOL bDoSys
         BOOL bPending = FALSE;
         for (DWORD dwPoll = 0; dwPoll < PREINSTALL_POLLS && !bPending; ++dwPoll)
         {
-            Pause(nullptr, QUIET_POLL_MS);
-            bPending = InstallEventsPending();
+            PauseOnEvent(nullptr, QUIET_POLL_MS);
+            bPending = CQuietPeriod::InstallEventsPending();
         }
         // Plug and Play did not pick the package up by itself: make it look.
         if (!bPending)
@@ -166,26 +153,14 @@ BOOL CDIFxInstall::PreInstallViaDifxApi(const char* pszEnumFileName, BOOL bDoSys
 
 void CDIFxInstall::WaitForQuietPnP()
 {
-    BOOL bQuiet = FALSE;
-    DWORD dwQuietTime = 0;
+    CQuietPeriod quiet(QUIET_LIMIT_MS);
     DWORD dwWaited = 0;
     for (;;)
     {
-        Pause("InstallHDAudioBusQFEWait", QUIET_POLL_MS);
+        PauseOnEvent("InstallHDAudioBusQFEWait", QUIET_POLL_MS);
         dwWaited += QUIET_POLL_MS;
-        if (InstallEventsPending())
-            bQuiet = FALSE;
-        else if (!bQuiet)
-        {
-            bQuiet = TRUE;
-            dwQuietTime = 0;
-        }
-        else
-        {
-            dwQuietTime += QUIET_POLL_MS;
-            if (dwQuietTime > QUIET_LIMIT_MS)
-                return;
-        }
+        if (quiet.Poll(CQuietPeriod::InstallEventsPending(), QUIET_POLL_MS))
+            return;
         // A manager that never goes quiet must not hold the install for ever.
         if (dwWaited >= m_dwWaitLimit)
         {

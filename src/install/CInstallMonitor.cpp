@@ -7,7 +7,9 @@
 #include "common/PlatformInfo.h"
 #include "devapi/KDeviceApi.h"
 #include "device/CDevNode.h"
+#include "install/CQuietPeriod.h"
 #include "platform/CScopedHandle.h"
+#include "common/TimedPause.h"
 
 namespace
 {
@@ -15,28 +17,12 @@ namespace
 // Plug and Play's answer while install events are pending.
 const DWORD EVENTS_PENDING = WAIT_TIMEOUT;
 
-// A pause is a timed wait on an event nobody signals, so that the machine's clock sees it.
-void Pause(const char* pszEventName, DWORD dwMs)
-{
-    CScopedKernelHandle hEvent(CreateEventA(nullptr, TRUE, FALSE, pszEventName));
-    if (hEvent)
-        WaitForSingleObject(hEvent.Get(), dwMs);
-    else
-        Sleep(dwMs);
-}
-
 const char* const START_EVENT = "DVXPNPManagerWaitToStart";
 const char* const WAIT_EVENT = "DVXWaitForInstallCompletion";
 
 } // namespace
 
 CInstallMonitor::CInstallMonitor() : m_bIsNT(IsNTPlatform()) {}
-
-BOOL CInstallMonitor::InstallEventsPending()
-{
-    KDeviceApi* pApi = GetDeviceApi();
-    return pApi && pApi->KCMP_WaitNoPendingInstallEvents(0) != 0;
-}
 
 DWORD CInstallMonitor::GetNumOfUniqueDeviceDescToBeInstalled()
 {
@@ -100,7 +86,7 @@ BOOL CInstallMonitor::WaitForPnPManagerToStart()
 {
     for (DWORD dwPoll = 0; dwPoll < STARTUP_POLLS; ++dwPoll)
     {
-        Pause(START_EVENT, STARTUP_PAUSE_MS);
+        PauseOnEvent(START_EVENT, STARTUP_PAUSE_MS);
         if (KDeviceApi* pApi = GetDeviceApi(); pApi && pApi->KCMP_WaitNoPendingInstallEvents(0) == EVENTS_PENDING)
         {
             TraceLine("PNP Manager Started\n");
@@ -133,16 +119,15 @@ BOOL CInstallMonitor::WaitForInstallCompletion(const CDeviceDataList* pkDeviceDa
     TraceLine("dwNumOfUniqueDeviceDescToBeInstalled = %d\n", static_cast<int>(dwUnique));
 
     DWORD dwElapsed = 0;
-    BOOL bIdle = FALSE;
-    DWORD dwIdleTime = 0;
+    CQuietPeriod idle(IDLE_LIMIT_MS);
     for (;;)
     {
-        Pause(WAIT_EVENT, POLL_MS);
+        PauseOnEvent(WAIT_EVENT, POLL_MS);
         const DWORD dwInstalled = CheckRegistryForInstallation();
         if (dwInstalled == dwUnique || dwInstalled == dwCount || dwInstalled >= m_dwUserDefineEnumDeviceToInstall)
         {
             TraceLine("Install Completed : All Device Installed\n");
-            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
+            PauseOnEvent(WAIT_EVENT, FINAL_PAUSE_MS);
             bRetVal = TRUE;
             break;
         }
@@ -150,27 +135,16 @@ BOOL CInstallMonitor::WaitForInstallCompletion(const CDeviceDataList* pkDeviceDa
         if (dwElapsed > m_dwTimeLimit)
         {
             TraceLine("Install Completed : Time out\n");
-            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
+            PauseOnEvent(WAIT_EVENT, FINAL_PAUSE_MS);
             break;
         }
         if (!m_bIsNT)
             continue;
-        if (InstallEventsPending())
-            bIdle = FALSE;
-        else if (!bIdle)
+        if (idle.Poll(CQuietPeriod::InstallEventsPending(), POLL_MS))
         {
-            bIdle = TRUE;
-            dwIdleTime = 0;
-        }
-        else
-        {
-            dwIdleTime += POLL_MS;
-            if (dwIdleTime > IDLE_LIMIT_MS)
-            {
-                TraceLine("Install Completed : No PNP Manager activity\n");
-                bRetVal = TRUE;
-                break;
-            }
+            TraceLine("Install Completed : No PNP Manager activity\n");
+            bRetVal = TRUE;
+            break;
         }
     }
     TraceLine("CInstallMonitor :: WaitForInstallCompletion : bRetVal = %d\n", bRetVal);
@@ -182,16 +156,15 @@ BOOL CInstallMonitor::WaitForInstallCompletionAfterNoEnumReboot(const CDeviceDat
     CTraceScope trace("CInstallMonitor::WaitForInstallCompletionAfterNoEnumReboot");
     m_pkDeviceDataList = pkDeviceDataList;
     DWORD dwElapsed = 0;
-    BOOL bIdle = FALSE;
-    DWORD dwIdleTime = 0;
+    CQuietPeriod idle(IDLE_LIMIT_MS);
     BOOL bRetVal = FALSE;
     for (;;)
     {
-        Pause(WAIT_EVENT, AFTER_REBOOT_POLL_MS);
+        PauseOnEvent(WAIT_EVENT, AFTER_REBOOT_POLL_MS);
         if (CheckRegistryForInstallation() != 0)
         {
             TraceLine("Install Completed : All Device Installed\n");
-            Pause(WAIT_EVENT, FINAL_PAUSE_MS);
+            PauseOnEvent(WAIT_EVENT, FINAL_PAUSE_MS);
             bRetVal = TRUE;
             break;
         }
@@ -203,21 +176,10 @@ BOOL CInstallMonitor::WaitForInstallCompletionAfterNoEnumReboot(const CDeviceDat
         }
         if (!m_bIsNT)
             continue;
-        if (InstallEventsPending())
-            bIdle = FALSE;
-        else if (!bIdle)
+        if (idle.Poll(CQuietPeriod::InstallEventsPending(), AFTER_REBOOT_POLL_MS))
         {
-            bIdle = TRUE;
-            dwIdleTime = 0;
-        }
-        else
-        {
-            dwIdleTime += AFTER_REBOOT_POLL_MS;
-            if (dwIdleTime > IDLE_LIMIT_MS)
-            {
-                TraceLine("Install Completed : No PNP Manager activity\n");
-                break;
-            }
+            TraceLine("Install Completed : No PNP Manager activity\n");
+            break;
         }
     }
     TraceLine("CInstallMonitor :: WaitForInstallCompletionAfterNoEnumReboot : bRetVal = %d\n", bRetVal);

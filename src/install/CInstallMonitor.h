@@ -29,7 +29,6 @@ public:
 
 private:
     // Whether Plug and Play reports install events pending (a zero-time-out poll).
-    BOOL InstallEventsPending();
     BOOL WaitForPnPManagerToStart();
 
     BOOL m_bIsNT = FALSE;

@@ -8,6 +8,7 @@
 #include "inf/CInf.h"
 #include "platform/CRegistryKey.h"
 #include "platform/StringUtil.h"
+#include "common/TimedPause.h"
 
 namespace
 {
@@ -15,19 +16,6 @@ namespace
 const char* const SYSTEM_CLASS_GUID = "{4d36e97d-e325-11ce-bfc1-08002be10318}";
 const char* const WIN9X_CLASS_KEY = "System\\CurrentControlSet\\Services\\Class\\";
 const DWORD WIN9X_MAX_DRIVER_KEYS = 10000;
-
-// Pauses on an event nothing signals, so that the wait is a timed wait the clock knows.
-void Pause(DWORD dwMs)
-{
-    HANDLE hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!hEvent)
-    {
-        Sleep(dwMs);
-        return;
-    }
-    WaitForSingleObject(hEvent, dwMs);
-    CloseHandle(hEvent);
-}
 
 // "ROOT\SYSTEM\0000" -> "SYSTEM": the part between the enumerator and the instance number.
 std::string DevicePartOf(const std::string& csInstanceID)
@@ -64,7 +52,7 @@ BOOL CSoftwareDeviceInstaller::InstallSoftwareDevices(std::vector<SOFTWARE_DEVIC
     {
         device.csDriverValue = ReadDriverValue(device);
         if (InstallRootDevice(device))
-            Pause(DEVICE_PAUSE_MS);
+            PauseOnEvent(nullptr, DEVICE_PAUSE_MS);
         else
             bAll = FALSE;
     }

@@ -28,8 +28,7 @@ void CDVXDLL::FreeDVXDLL()
 {
     if (!m_hDVXDLL)
         return;
-    FreeLibrary(m_hDVXDLL);
-    m_hDVXDLL = nullptr;
+    m_hDVXDLL.Reset();
     TraceLine("DVXDLL library freed\n");
 }
 
@@ -43,15 +42,15 @@ BOOL CDVXDLL::LoadDVXDLL(const char* pszFolder)
     else if (csFolder.back() != '\\')
         csFolder += '\\';
     const std::string csDVXDLL = csFolder + (IsNative64Bit() ? "DVXDLL64.DLL" : "DVXDLL.DLL");
-    m_hDVXDLL = LoadLibraryA(csDVXDLL.c_str());
+    m_hDVXDLL.Reset(LoadLibraryA(csDVXDLL.c_str()));
     TraceLine("szDVXDLL = %s, m_hDVXDLL = %d\n", csDVXDLL.c_str(),
-              static_cast<int>(reinterpret_cast<INT_PTR>(m_hDVXDLL)));
-    return m_hDVXDLL != nullptr;
+              static_cast<int>(reinterpret_cast<INT_PTR>(m_hDVXDLL.Get())));
+    return m_hDVXDLL.IsValid();
 }
 
 FARPROC CDVXDLL::Export(const char* pszName)
 {
-    return m_hDVXDLL ? GetProcAddress(m_hDVXDLL, pszName) : nullptr;
+    return m_hDVXDLL ? GetProcAddress(m_hDVXDLL.Get(), pszName) : nullptr;
 }
 
 BOOL CDVXDLL::TestIfHardwareExists(const char* pszDeviceID, BOOL bReadPhysicalHW, BOOL bSetTRUEIfNoDVXDLL,

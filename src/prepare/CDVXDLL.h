@@ -7,6 +7,7 @@
 
 #include "platform/StringList.h"
 #include "platform/win32.h"
+#include "platform/CScopedHandle.h"
 
 class CDVXDLL
 {
@@ -31,5 +32,5 @@ protected:
 private:
     FARPROC Export(const char* pszName);
 
-    HMODULE m_hDVXDLL = nullptr;
+    CScopedLibrary m_hDVXDLL;
 };

@@ -304,7 +304,7 @@ DWORD WINAPI CBusyProgressCtrl::AnimationThread(LPVOID pContext)
     while (pThis->m_bRunning.load())
     {
         PostMessageA(pThis->m_hWnd, BPC_STEPIT, 0, 0);
-        WaitForSingleObject(pThis->m_hStop, pThis->m_dwInterval.load());
+        WaitForSingleObject(pThis->m_hStop.Get(), pThis->m_dwInterval.load());
     }
     return 0;
 }
@@ -313,7 +313,7 @@ void CBusyProgressCtrl::StartAnimation()
 {
     // A previous thread ends first.
     StopAnimation();
-    m_hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_hStop.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!m_hStop)
     {
         TraceLine("ERROR: CBusyProgressCtrl : CreateEventA failed, GetLastError = %lu\n",
@@ -321,14 +321,13 @@ void CBusyProgressCtrl::StartAnimation()
         return;
     }
     m_bRunning.store(TRUE);
-    m_hThread = CreateThread(nullptr, 0, AnimationThread, this, 0, nullptr);
+    m_hThread.Reset(CreateThread(nullptr, 0, AnimationThread, this, 0, nullptr));
     if (!m_hThread)
     {
         TraceLine("ERROR: CBusyProgressCtrl : CreateThread failed, GetLastError = %lu\n",
                   static_cast<unsigned long>(GetLastError()));
         m_bRunning.store(FALSE);
-        CloseHandle(m_hStop);
-        m_hStop = nullptr;
+        m_hStop.Reset();
     }
 }
 
@@ -337,15 +336,13 @@ void CBusyProgressCtrl::StopAnimation()
     if (!m_hThread)
         return;
     m_bRunning.store(FALSE);
-    SetEvent(m_hStop);
-    if (WaitForSingleObject(m_hThread, 2 * m_dwInterval.load()) != WAIT_OBJECT_0)
+    SetEvent(m_hStop.Get());
+    if (WaitForSingleObject(m_hThread.Get(), 2 * m_dwInterval.load()) != WAIT_OBJECT_0)
     {
         // It reads this object: it must end before the object may go.
         TraceLine("CBusyProgressCtrl : the animation thread is late, waiting for it\n");
-        WaitForSingleObject(m_hThread, INFINITE);
+        WaitForSingleObject(m_hThread.Get(), INFINITE);
     }
-    CloseHandle(m_hThread);
-    CloseHandle(m_hStop);
-    m_hThread = nullptr;
-    m_hStop = nullptr;
+    m_hThread.Reset();
+    m_hStop.Reset();
 }

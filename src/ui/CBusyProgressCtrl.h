@@ -8,6 +8,7 @@
 #include <atomic>
 
 #include "platform/win32.h"
+#include "platform/CScopedHandle.h"
 
 enum BusyProgressMessage : UINT
 {
@@ -95,7 +96,7 @@ private:
     RECT m_rcDraw{};
     double m_dBlockWidth = 0.0;
     // The animation thread: its handle, its stop event and its running flag.
-    HANDLE m_hThread = nullptr;
-    HANDLE m_hStop = nullptr;
+    CScopedKernelHandle m_hThread;
+    CScopedKernelHandle m_hStop;
     std::atomic<BOOL> m_bRunning{FALSE};
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/CTraceScope.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -40,8 +41,8 @@ HMODULE CCustomUI::LoadCustomUI()
 
 void CCustomUI::FreeCustomUI(HMODULE hCustomUI)
 {
-    if (hCustomUI)
-        FreeLibrary(hCustomUI);
+    // The library LoadCustomUI handed out comes back to be released here.
+    CScopedLibrary library(hCustomUI);
 }
 
 FARPROC CCustomUI::Lookup(HMODULE hCustomUI, const char* pszExport)

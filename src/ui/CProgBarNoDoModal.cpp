@@ -30,11 +30,7 @@ CProgBarNoDoModal::CProgBarNoDoModal(SETUP_PARMS* pSetupParms, BOOL bPreparation
         m_pUninstall = static_cast<IUninstallEngine*>(m_pSetupParms->pActiveEngine);
 }
 
-CProgBarNoDoModal::~CProgBarNoDoModal()
-{
-    if (m_hFinished)
-        CloseHandle(m_hFinished);
-}
+CProgBarNoDoModal::~CProgBarNoDoModal() = default;
 
 BOOL CProgBarNoDoModal::IsInstall() const
 {
@@ -98,7 +94,7 @@ DWORD WINAPI CProgBarNoDoModal::WorkerThread(LPVOID pContext)
     pThis->m_bFinished.store(TRUE);
     pThis->m_nPercent.store(100);
     if (pThis->m_hFinished)
-        SetEvent(pThis->m_hFinished);
+        SetEvent(pThis->m_hFinished.Get());
     return 0;
 }
 
@@ -108,7 +104,7 @@ void CProgBarNoDoModal::CountUntilFinished()
     for (;;)
     {
         if (m_hFinished)
-            WaitForSingleObject(m_hFinished, COUNTER_INTERVAL_MS);
+            WaitForSingleObject(m_hFinished.Get(), COUNTER_INTERVAL_MS);
         else
             Sleep(COUNTER_INTERVAL_MS);
         // Tested before touching the engine: once the worker is done, the engine may be going away.
@@ -173,19 +169,19 @@ int CProgBarNoDoModal::Run(HMODULE hCustomUI)
     m_bFinished.store(FALSE);
     m_bResult.store(FALSE);
     if (!m_hFinished)
-        m_hFinished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        m_hFinished.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     else
-        ResetEvent(m_hFinished);
+        ResetEvent(m_hFinished.Get());
 
-    HANDLE hWorker = CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr);
-    if (!hWorker)
+    CScopedKernelHandle worker(CreateThread(nullptr, 0, WorkerThread, this, 0, nullptr));
+    if (!worker)
     {
         TraceLine("ERROR: CreateThread (worker) failed, GetLastError = %lu\n",
                   static_cast<unsigned long>(GetLastError()));
         return trace.Return(RUN_FAILED);
     }
-    HANDLE hCounter = CreateThread(nullptr, 0, CounterThread, this, 0, nullptr);
-    if (!hCounter)
+    CScopedKernelHandle counter(CreateThread(nullptr, 0, CounterThread, this, 0, nullptr));
+    if (!counter)
         TraceLine("ERROR: CreateThread (counter) failed, GetLastError = %lu\n",
                   static_cast<unsigned long>(GetLastError()));
 
@@ -196,12 +192,8 @@ int CProgBarNoDoModal::Run(HMODULE hCustomUI)
     else if (!OfferToCustomUI(hCustomUI))
         ShowProgressWindow();
     // A library's progress function may return early; the phase ends with its threads, not before.
-    WaitForSingleObject(hWorker, INFINITE);
-    CloseHandle(hWorker);
-    if (hCounter)
-    {
-        WaitForSingleObject(hCounter, INFINITE);
-        CloseHandle(hCounter);
-    }
+    WaitForSingleObject(worker.Get(), INFINITE);
+    if (counter)
+        WaitForSingleObject(counter.Get(), INFINITE);
     return trace.Return(m_bResult.load() ? RUN_SUCCEEDED : RUN_FAILED);
 }

@@ -10,6 +10,7 @@
 #include "IProgressEngine.h"
 #include "common/SetupParms.h"
 #include "platform/win32.h"
+#include "platform/CScopedHandle.h"
 
 class CProgBarNoDoModal
 {
@@ -55,5 +56,5 @@ private:
     std::atomic<BOOL> m_bBusy{FALSE};
     std::atomic<BOOL> m_bFinished{FALSE};
     // Signalled by the worker at its end, so that the counter thread stops at once.
-    HANDLE m_hFinished = nullptr;
+    CScopedKernelHandle m_hFinished;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/CTraceScope.h"
+#include "platform/CScopedHandle.h"
 
 namespace
 {
@@ -102,8 +103,8 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
 {
     if (csHubName.empty() || nDepth > MAX_DEPTH)
         return FALSE;
-    HANDLE hHub = OpenDevice("\\\\.\\" + csHubName);
-    if (hHub == INVALID_HANDLE_VALUE)
+    CScopedKernelHandle hub(OpenDevice("\\\\.\\" + csHubName));
+    if (!hub)
     {
         TraceLine("ERROR: the hub %s cannot be opened, GetLastError = %lu\n", csHubName.c_str(),
                   static_cast<unsigned long>(GetLastError()));
@@ -113,13 +114,12 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
     BOOL bFound = FALSE;
     BYTE nodeBuffer[NODE_INFORMATION_SIZE] = {};
     DWORD nReturned = 0;
-    if (!DeviceIoControl(hHub, IOCTL_USB_GET_NODE_INFORMATION, nodeBuffer, sizeof(nodeBuffer), nodeBuffer,
+    if (!DeviceIoControl(hub.Get(), IOCTL_USB_GET_NODE_INFORMATION, nodeBuffer, sizeof(nodeBuffer), nodeBuffer,
                          sizeof(nodeBuffer), &nReturned, nullptr) ||
         nReturned < offsetof(USB_NODE_INFORMATION, u) + offsetof(USB_HUB_DESCRIPTOR, bNumberOfPorts) + 1)
     {
         TraceLine("ERROR: IOCTL_USB_GET_NODE_INFORMATION failed on %s, GetLastError = %lu, returned %lu\n",
                   csHubName.c_str(), static_cast<unsigned long>(GetLastError()), static_cast<unsigned long>(nReturned));
-        CloseHandle(hHub);
         return FALSE;
     }
     const auto* pNode = reinterpret_cast<const USB_NODE_INFORMATION*>(nodeBuffer);
@@ -129,7 +129,7 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
         BYTE connectionBuffer[CONNECTION_INFORMATION_SIZE] = {};
         auto* pConnection = reinterpret_cast<USB_NODE_CONNECTION_INFORMATION*>(connectionBuffer);
         pConnection->ConnectionIndex = nPort;
-        if (!DeviceIoControl(hHub, IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, connectionBuffer,
+        if (!DeviceIoControl(hub.Get(), IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, connectionBuffer,
                              sizeof(connectionBuffer), connectionBuffer, sizeof(connectionBuffer), &nReturned,
                              nullptr) ||
             nReturned < offsetof(USB_NODE_CONNECTION_INFORMATION, PipeList))
@@ -143,12 +143,11 @@ BOOL CUsbDeviceQuery::WalkHub(const std::string& csHubName, WORD wVendor, WORD w
             continue;
         ++m_nConnectedPorts;
         if (pConnection->DeviceIsHub)
-            bFound = WalkHub(ConnectionName(hHub, nPort), wVendor, wProduct, nDepth + 1);
+            bFound = WalkHub(ConnectionName(hub.Get(), nPort), wVendor, wProduct, nDepth + 1);
         else if (pConnection->DeviceDescriptor.idVendor == wVendor &&
                  pConnection->DeviceDescriptor.idProduct == wProduct)
             bFound = TRUE;
     }
-    CloseHandle(hHub);
     return bFound;
 }
 
@@ -161,11 +160,10 @@ BOOL CUsbDeviceQuery::IsUSBDeviceConnected(WORD wVendor, WORD wProduct)
     {
         char szPath[32];
         std::snprintf(szPath, sizeof(szPath), "\\\\.\\HCD%d", nController);
-        HANDLE hController = OpenDevice(szPath);
-        if (hController == INVALID_HANDLE_VALUE)
+        CScopedKernelHandle controller(OpenDevice(szPath));
+        if (!controller)
             continue;
-        bFound = WalkHub(RootHubName(hController), wVendor, wProduct, 1);
-        CloseHandle(hController);
+        bFound = WalkHub(RootHubName(controller.Get()), wVendor, wProduct, 1);
     }
     return bFound;
 }
