@@ -46,12 +46,6 @@ std::string LoadProgramString(HINSTANCE hInstance, UINT uID)
     return szText;
 }
 
-// Steps whose code is not part of this build yet: their failure path, and one trace line that says so.
-void TraceUnavailable(const char* pszStep)
-{
-    TraceLine("%s : not available in this build\n", pszStep);
-}
-
 } // namespace
 
 int CSetupApp::Startup()
@@ -108,7 +102,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
             CreateTraceLog();
             GetTraceLog()->SetLogFile("NORVALIS_UNINSTALL_SDEL.LOG", FALSE);
         }
-        TraceUnavailable("CSelfDeleteWA::RunCopySide");
+        TraceNotBuilt("CSelfDeleteWA::RunCopySide");
         m_SetupParms.nRetVal = 0;
     }
     else if (dwMode & SETUP_MODE_CLEAN_UP)
@@ -123,7 +117,7 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
     }
     else if (dwMode & SETUP_MODE_SCERT)
     {
-        TraceUnavailable("CVistaCertWA::Run");
+        TraceNotBuilt("CVistaCertWA::Run");
         m_SetupParms.nRetVal = 0;
     }
     else
@@ -187,7 +181,7 @@ void CSetupApp::RunInteractive(const std::string& csCmdLine)
         TraceLine("dwSetupConfig = %X : dwMode = %X\n", static_cast<unsigned>(m_SetupParms.dwSetupConfig),
                   static_cast<unsigned>(m_SetupParms.dwMode));
         for (const std::string& csStep : m_cslStepsNotBuilt)
-            TraceUnavailable(csStep.c_str());
+            TraceNotBuilt(csStep.c_str());
     }
     m_SetupParms.hInstance = GetModuleHandleA(nullptr);
 
@@ -248,7 +242,7 @@ int CSetupApp::Shutdown()
     if ((m_SetupParms.dwMode & SETUP_MODE_UNINSTALL) && (m_SetupParms.dwSetupConfig & SETUP_CFG_SELF_DELETE_CASE))
     {
         DeleteDeviceApi();
-        TraceUnavailable("CSelfDeleteWA::Start");
+        TraceNotBuilt("CSelfDeleteWA::Start");
         DeleteTraceLog();
     }
     else

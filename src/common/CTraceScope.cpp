@@ -121,3 +121,8 @@ void TraceLine(const char* pszFormat, ...)
     KeepLineEnd(szLine, nStored, sizeof(szLine));
     GetTraceLog()->WriteLine(szLine);
 }
+
+void TraceNotBuilt(const char* pszStep)
+{
+    TraceLine("%s : not available in this build\n", pszStep ? pszStep : "");
+}

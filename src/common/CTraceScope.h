@@ -45,6 +45,10 @@ private:
     BOOL m_bRetVal = FALSE;
 };
 
+// Steps that a later piece of work builds: one trace line, "<step> : not available in this build", so a run
+// never pretends to have done them.
+void TraceNotBuilt(const char* pszStep);
+
 // Writes one trace line between an ENTRY and its EXIT (the caller ends it with "\n").
 void TraceLine(const char* pszFormat, ...)
 #if defined(__GNUC__)

@@ -12,17 +12,6 @@ const char* const CInstall::RUN_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVers
 const char* const CInstall::CLEAN_UP_VALUE = "DVXCU2";
 const char* const CInstall::CLEAN_UP_SWITCH = "-CLEAN_UP_AFTER_CRASH";
 
-namespace
-{
-
-// Steps of workarounds that are not part of this build: one trace line, and the run goes on.
-void TraceNotBuilt(const char* pszStep)
-{
-    TraceLine("%s : not available in this build\n", pszStep);
-}
-
-} // namespace
-
 CInstall::CInstall()
 {
     CTraceScope trace("CInstall::CInstall");
@@ -121,16 +110,23 @@ BOOL CInstall::SetupInstallEnviroment(CProgBarNoDoModal* pProgress)
     return trace.Return(bRetVal);
 }
 
-BOOL CInstall::Install(CProgBarNoDoModal* pProgress)
+BOOL CInstall::BindToProgress(CProgBarNoDoModal* pProgress)
 {
-    CTraceScope trace("CInstall::Install");
     m_pProgress = pProgress;
     if (pProgress)
         m_pSetupParms = pProgress->GetSetupParms();
     if (!m_pSetupParms)
-        return trace.Return(FALSE);
+        return FALSE;
     m_pnISResultCode = m_pSetupParms->pnISResultCode;
     SetProgress(0);
+    return TRUE;
+}
+
+BOOL CInstall::Install(CProgBarNoDoModal* pProgress)
+{
+    CTraceScope trace("CInstall::Install");
+    if (!BindToProgress(pProgress))
+        return trace.Return(FALSE);
     BOOL bRequireReboot = FALSE;
     BOOL bInstallStatus = FALSE;
 
@@ -229,13 +225,8 @@ BOOL CInstall::InstallOldWay(BOOL& bRequireReboot)
 BOOL CInstall::InstallNoEnum(CProgBarNoDoModal* pProgress)
 {
     CTraceScope trace("CInstall::InstallNoEnum");
-    m_pProgress = pProgress;
-    if (pProgress)
-        m_pSetupParms = pProgress->GetSetupParms();
-    if (!m_pSetupParms)
+    if (!BindToProgress(pProgress))
         return trace.Return(FALSE);
-    m_pnISResultCode = m_pSetupParms->pnISResultCode;
-    SetProgress(0);
     // The deferred install continues a run after a restart; its engine comes with a later build.
     TraceNotBuilt("CInstallNoEnum::Run");
     SetProgress(90);

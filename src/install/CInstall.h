@@ -74,6 +74,8 @@ private:
     BOOL RunUpgradePass(BOOL& bRequireReboot);
     BOOL InstallOldWay(BOOL& bRequireReboot);
     void RunUninstallFor(DWORD dwExtraConfig, bool bFailedOnly);
+    // The phase's progress context and, through it, the setup parameters; false without them.
+    BOOL BindToProgress(CProgBarNoDoModal* pProgress);
     void SetProgress(int nPercent);
     void AddProgress(int nStep);
     void SetConfig(DWORD dwFlag) { m_pSetupParms->dwSetupConfig |= dwFlag; }

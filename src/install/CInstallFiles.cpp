@@ -42,7 +42,7 @@ BOOL CInstall::InstallTheFiles()
                   entry.kSourceFile.c_str(), entry.kDestinationFile.c_str(), static_cast<unsigned>(entry.dwCopyFlags));
     }
     if (!HasConfig(SETUP_CFG_NO_HARDWARE))
-        TraceLine("CInstall98WA1::DoWA, CInstall98WA3::DoWA : not available in this build\n");
+        TraceNotBuilt("CInstall98WA1::DoWA, CInstall98WA3::DoWA");
     return trace.Return(TRUE);
 }
 
@@ -118,7 +118,7 @@ void CInstall::PostInstall()
                                                    m_pSetupParms->dwUserDefineEnumDeviceToInstall, TRUE);
     CleanUpFilesAndRegistryAfterInstall();
     if (!m_bIsNT)
-        TraceLine("CInstall98WA2::DoWA, CInstall98WA1::PostWA : not available in this build\n");
+        TraceNotBuilt("CInstall98WA2::DoWA, CInstall98WA1::PostWA");
 }
 
 void CInstall::CleanUpFilesAndRegistryAfterInstall()

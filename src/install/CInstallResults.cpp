@@ -251,7 +251,7 @@ void CInstall::ProcessMiscInstallFiles1(BOOL bDeviceINIInstallData, const std::s
     for (const DEVICE_DATA& data : m_DeviceDataList)
     {
         if (IsDone(data.SetupStatus))
-            TraceLine("CVistaWaveRT::ProcessINIFile : not available in this build\n");
+            TraceNotBuilt("CVistaWaveRT::ProcessINIFile");
     }
     for (const DEVICE_DATA& data : m_DeviceDataList)
     {

@@ -193,6 +193,6 @@ void CInstall::RunUninstallFor(DWORD dwExtraConfig, bool bFailedOnly)
         if (i + 1 == nCount)
             copy.dwSetupConfig |= SETUP_CFG_LAST_DEVICE;
         // The uninstall orchestration comes with a later build: nothing to hand the device to yet.
-        TraceLine("CUninstall::Uninstall : not available in this build\n");
+        TraceNotBuilt("CUninstall::Uninstall");
     }
 }

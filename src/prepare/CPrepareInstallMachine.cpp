@@ -239,7 +239,7 @@ BOOL CPrepareInstall::ReadDeviceINIData(const std::string&, CStringList&, const 
 {
     // The device INIs' install data (defined device IDs, install data per device) come from the
     // configuration reader, which this build does not have yet: no device INI entry matches.
-    TraceLine("CINIFile::GetDeviceSpecificInstallInfo : not available in this build\n");
+    TraceNotBuilt("CINIFile::GetDeviceSpecificInstallInfo");
     return FALSE;
 }
 

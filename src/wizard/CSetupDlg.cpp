@@ -87,7 +87,7 @@ void CSetupDlg::RunSetupDlg()
     // The uninstall orchestration comes with a later build; an uninstall run finds nothing to do.
     parms.pActiveEngine = bInstall ? static_cast<IInstallEngine*>(pInstall.get()) : nullptr;
     if (!bInstall)
-        TraceLine("CUninstall : not available in this build\n");
+        TraceNotBuilt("CUninstall");
     CProgBarNoDoModal preparation(m_pSetupParms, TRUE);
     CProgBarNoDoModal main(m_pSetupParms, FALSE);
     std::unique_ptr<INSTALL_INFO> pInfo(new INSTALL_INFO());
