@@ -96,23 +96,35 @@ bool DeleteTree(HKEY parent, const std::string& path)
     return RegDeleteKeyA(parent, path.c_str()) == ERROR_SUCCESS;
 }
 
+// The install parameters' owner (the set, or one device of it) after the checks Windows makes on the set,
+// the device and the structure; false with the error set.
+bool InstallParamsKey(Runtime& rt, HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
+                      PSP_DEVINSTALL_PARAMS_A DeviceInstallParams, uint64_t& key)
+{
+    std::shared_ptr<winsim::DeviceInfoSet> set;
+    DeviceInfoSet::Element element;
+    if (DeviceInfoData ? !ElementOf(rt, DeviceInfoSet, DeviceInfoData, set, element)
+                       : !winsim::DeviceInfoSet::FromHandle(rt, DeviceInfoSet))
+        return false;
+    if (!DeviceInstallParams || DeviceInstallParams->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A))
+    {
+        SetLastError(ERROR_INVALID_USER_BUFFER);
+        return false;
+    }
+    key = KeyOf(DeviceInfoSet, DeviceInfoData, element);
+    return true;
+}
+
 } // namespace
 
 BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                            PSP_DEVINSTALL_PARAMS_A DeviceInstallParams)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
-    std::shared_ptr<winsim::DeviceInfoSet> set;
-    DeviceInfoSet::Element element;
-    if (DeviceInfoData ? !ElementOf(*rt, DeviceInfoSet, DeviceInfoData, set, element)
-                       : !winsim::DeviceInfoSet::FromHandle(*rt, DeviceInfoSet))
+    uint64_t key = 0;
+    if (!InstallParamsKey(*rt, DeviceInfoSet, DeviceInfoData, DeviceInstallParams, key))
         return FALSE;
-    if (!DeviceInstallParams || DeviceInstallParams->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A))
-    {
-        SetLastError(ERROR_INVALID_USER_BUFFER);
-        return FALSE;
-    }
-    *DeviceInstallParams = DeviceDriverLists::Get(KeyOf(DeviceInfoSet, DeviceInfoData, element)).params;
+    *DeviceInstallParams = DeviceDriverLists::Get(key).params;
     SetLastError(NO_ERROR);
     return TRUE;
 }
@@ -121,22 +133,14 @@ BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_D
                                            PSP_DEVINSTALL_PARAMS_A DeviceInstallParams)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
-    std::shared_ptr<winsim::DeviceInfoSet> set;
-    DeviceInfoSet::Element element;
-    if (DeviceInfoData ? !ElementOf(*rt, DeviceInfoSet, DeviceInfoData, set, element)
-                       : !winsim::DeviceInfoSet::FromHandle(*rt, DeviceInfoSet))
+    uint64_t key = 0;
+    if (!InstallParamsKey(*rt, DeviceInfoSet, DeviceInfoData, DeviceInstallParams, key))
         return FALSE;
-    if (!DeviceInstallParams || DeviceInstallParams->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A))
-    {
-        SetLastError(ERROR_INVALID_USER_BUFFER);
-        return FALSE;
-    }
     if (strnlen(DeviceInstallParams->DriverPath, MAX_PATH) == MAX_PATH)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const uint64_t key = KeyOf(DeviceInfoSet, DeviceInfoData, element);
     DeviceDriverLists::State state = DeviceDriverLists::Get(key);
     state.params = *DeviceInstallParams;
     DeviceDriverLists::Put(key, state);
