@@ -40,33 +40,13 @@ protected:
     void SetUp() override
     {
         SetupRunFixture::SetUp();
-        m_pDeviceApi = std::make_unique<KDeviceApi>();
         ASSERT_TRUE(CreateDirectoryA("C:\\DRIVERS\\APPS", nullptr));
         ASSERT_TRUE(WriteImage("C:\\DRIVERS\\APPS\\SETUP.EXE", "exe", "CALLHOLDSETUP"));
         ASSERT_TRUE(WriteImage("C:\\DRIVERS\\APPS\\BAD.EXE", "exe", "FAILINGSETUP"));
         ASSERT_TRUE(WriteImage("C:\\Program Files\\CallHold\\UNINST.EXE", "exe", "CALLHOLDUNINST"));
     }
 
-    void TearDown() override
-    {
-        m_pDeviceApi.reset();
-        SetupRunFixture::TearDown();
-    }
-
-    std::unique_ptr<KDeviceApi> m_pDeviceApi;
-
-    std::string Journal()
-    {
-        std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' journal '" + MachineDir() + "' 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
-    }
+    std::string Journal() { return Winsim("journal '" + MachineDir() + "'"); }
 
     static bool CallHoldRuns()
     {

@@ -55,33 +55,6 @@ protected:
         return path.c_str();
     }
 
-    void SetUp() override
-    {
-        SetupRunFixture::SetUp();
-        m_pDeviceApi = std::make_unique<KDeviceApi>();
-    }
-
-    void TearDown() override
-    {
-        m_pDeviceApi.reset();
-        SetupRunFixture::TearDown();
-    }
-
-    std::unique_ptr<KDeviceApi> m_pDeviceApi;
-
-    std::string Winsim(const std::string& args)
-    {
-        std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' " + args + " 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
-    }
-
     std::string Export(const std::string& key) { return Winsim("reg '" + MachineDir() + "' export '" + key + "'"); }
 
     // What the registry holds where the INI writes.

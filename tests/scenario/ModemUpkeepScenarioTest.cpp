@@ -46,7 +46,6 @@ protected:
     void SetUp() override
     {
         SetupRunFixture::SetUp();
-        m_pDeviceApi = std::make_unique<KDeviceApi>();
         CRegistryKey driver(HKEY_LOCAL_MACHINE, kDriverKey);
         ASSERT_TRUE(driver.WriteString("AttachedTo", "COM3"));
         ASSERT_TRUE(driver.WriteString("Manufacturer", "Sample Modems"));
@@ -54,26 +53,7 @@ protected:
                         .WriteString("WaveHardwareID", "F0E1_1F10"));
     }
 
-    void TearDown() override
-    {
-        m_pDeviceApi.reset();
-        SetupRunFixture::TearDown();
-    }
-
-    std::unique_ptr<KDeviceApi> m_pDeviceApi;
-
-    std::string Ports()
-    {
-        std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' ports '" + MachineDir() + "' 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
-    }
+    std::string Ports() { return Winsim("ports '" + MachineDir() + "'"); }
 
     static std::string Value(const std::string& key, const char* name)
     {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "SetupRunFixture.h"
@@ -16,17 +17,12 @@ protected:
     size_t Changes()
     {
         size_t count = 0;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' journal '" + MachineDir() + "' 2>&1").c_str(), "r");
-        if (!pipe)
-            return count;
-        char buffer[1024];
-        while (fgets(buffer, sizeof(buffer), pipe))
+        std::istringstream journal(Winsim("journal '" + MachineDir() + "'"));
+        for (std::string line; std::getline(journal, line);)
         {
-            std::string line(buffer);
             if (line.find("  file ") != std::string::npos || line.find("  registry ") != std::string::npos)
                 ++count;
         }
-        pclose(pipe);
         return count;
     }
 };

@@ -37,11 +37,12 @@ protected:
         return Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' -- 'C:\\DRIVERS\\Setup.exe' " + args);
     }
 
-    // What `winsim screen` prints for the machine.
-    std::string Screen()
+    // What the winsim command prints (standard output and errors) for the arguments, e.g.
+    // "journal '" + MachineDir() + "'".
+    std::string Winsim(const std::string& args)
     {
         std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' screen '" + MachineDir() + "' 2>&1").c_str(), "r");
+        FILE* pipe = popen(("'" + m_bin + "/winsim' " + args + " 2>&1").c_str(), "r");
         if (!pipe)
             return out;
         char buffer[512];
@@ -50,6 +51,9 @@ protected:
         pclose(pipe);
         return out;
     }
+
+    // What `winsim screen` prints for the machine.
+    std::string Screen() { return Winsim("screen '" + MachineDir() + "'"); }
 
     static int Shell(const std::string& command)
     {

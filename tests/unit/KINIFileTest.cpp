@@ -42,20 +42,6 @@ protected:
         return path.c_str();
     }
 
-    void SetUp() override
-    {
-        SetupRunFixture::SetUp();
-        m_pDeviceApi = std::make_unique<KDeviceApi>();
-    }
-
-    void TearDown() override
-    {
-        m_pDeviceApi.reset();
-        SetupRunFixture::TearDown();
-    }
-
-    std::unique_ptr<KDeviceApi> m_pDeviceApi;
-
     static void WriteIni(const std::string& path, const std::string& body)
     {
         ASSERT_TRUE(WriteWholeFile(path, "[Version]\r\nSignature=$CHICAGO$\r\n" + body));
@@ -161,13 +147,7 @@ TEST_F(KINIFileTest, ApplicationsOfAFolderStartAfterEveryIniIsIn)
                      ",,1\r\n[InstallApp]\r\nInstallApp=APP.EXE, -" + pszName + "\r\n");
     CINIFile ini;
     EXPECT_FALSE(ini.InstallINIFiles(kModemID, "C:\\DRIVERS\\INIS"));
-    std::string journal;
-    FILE* pipe = popen(("'" + m_bin + "/winsim' journal '" + MachineDir() + "' 2>&1").c_str(), "r");
-    char buffer[512];
-    while (pipe && fgets(buffer, sizeof(buffer), pipe))
-        journal += buffer;
-    if (pipe)
-        pclose(pipe);
+    std::string journal = Winsim("journal '" + MachineDir() + "'");
     size_t nFirstStart = journal.find("process  create       C:\\DRIVERS\\INIS\\APP.EXE");
     ASSERT_NE(std::string::npos, nFirstStart) << journal.substr(journal.size() > 3000 ? journal.size() - 3000 : 0);
     for (const char* pszName : {"\"ONE\"", "\"TWO\"", "\"THREE\""})
