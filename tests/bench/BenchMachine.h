@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "TestMachine.h"
@@ -35,6 +36,16 @@ public:
     }
     BenchMachine(const BenchMachine&) = delete;
     BenchMachine& operator=(const BenchMachine&) = delete;
+
+    // How many [Device.N] sections the shipped xp-sp2 profile has: devices a benchmark adds follow them.
+    static int ProfileDeviceCount()
+    {
+        std::ifstream ini(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2/machine.ini");
+        int nCount = 0;
+        for (std::string line; std::getline(ini, line);)
+            nCount += line.rfind("[Device.", 0) == 0 ? 1 : 0;
+        return nCount;
+    }
 
     bool Attached() const { return m_attached; }
     const std::string& Dir() const { return m_dir; }

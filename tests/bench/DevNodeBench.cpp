@@ -16,16 +16,6 @@ namespace
 
 const int kExtraDevices = 300;
 
-// The default machine's devices are [Device.1] ... [Device.N]; the added ones follow them.
-int ProfileDeviceCount()
-{
-    std::ifstream ini(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2/machine.ini");
-    int nCount = 0;
-    for (std::string line; std::getline(ini, line);)
-        nCount += line.rfind("[Device.", 0) == 0 ? 1 : 0;
-    return nCount;
-}
-
 std::string ManyDevicesProfile(int nFirst)
 {
     std::string ini;
@@ -44,7 +34,7 @@ std::string ManyDevicesProfile(int nFirst)
 
 void DevNodeFind(benchmark::State& state)
 {
-    std::string profile = ManyDevicesProfile(ProfileDeviceCount() + 1);
+    std::string profile = ManyDevicesProfile(BenchMachine::ProfileDeviceCount() + 1);
     BenchMachine machine(profile);
     KDeviceApi deviceApi;
     if (profile.empty() || !machine.Attached())

@@ -21,19 +21,10 @@ const int kExtraDevices = 300;
 const int kDriverless = 20;
 const int kPublishedInfs = 50;
 
-int ProfileDeviceCount()
-{
-    std::ifstream ini(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2/machine.ini");
-    int nCount = 0;
-    for (std::string line; std::getline(ini, line);)
-        nCount += line.rfind("[Device.", 0) == 0 ? 1 : 0;
-    return nCount;
-}
-
 // 300 root devices; all but the last 20 have a driver.
 std::string PnpProfile()
 {
-    const int nFirst = ProfileDeviceCount() + 1;
+    const int nFirst = BenchMachine::ProfileDeviceCount() + 1;
     std::string ini;
     for (int i = 0; i < kExtraDevices; ++i)
     {

@@ -29,19 +29,10 @@ std::string DeviceID(int n)
     return sz;
 }
 
-int ProfileDeviceCount()
-{
-    std::ifstream ini(std::string(DRVSETUP_SOURCE_DIR) + "/profiles/xp-sp2/machine.ini");
-    int nCount = 0;
-    for (std::string line; std::getline(ini, line);)
-        nCount += line.rfind("[Device.", 0) == 0 ? 1 : 0;
-    return nCount;
-}
-
 std::string DevicesProfile()
 {
     std::string ini;
-    const int nFirst = ProfileDeviceCount() + 1;
+    const int nFirst = BenchMachine::ProfileDeviceCount() + 1;
     for (int i = 0; i < kDevices; ++i)
         ini += "[Device." + std::to_string(nFirst + i) + "]\nInstanceId=" + DeviceID(i) + "\\4&1&0&" +
                std::to_string(i) + "\nHardwareIDs=" + DeviceID(i) + "\nDescription=Sample modem function " +
@@ -113,6 +104,9 @@ void PrepareInstallSamplePackage(benchmark::State& state)
     CreateDirectoryA("C:\\BENCH", nullptr);
     for (const auto& entry : std::filesystem::directory_iterator(std::string(DRVSETUP_SOURCE_DIR) + "/samples/package"))
     {
+        // The INFs and INIs at the top are what the preparation reads; the driver files' folders are not.
+        if (!entry.is_regular_file())
+            continue;
         std::ifstream in(entry.path(), std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         WriteWholeFile("C:\\BENCH\\" + entry.path().filename().string(), bytes);
