@@ -14,8 +14,8 @@ namespace
 {
 
 // What the sample package holds, as the cabinet stores it (no folders).
-const char* const kPackageFiles[] = {"DSLSAMPL.INF", "HDAMDM.INF",   "HDAUDSMP.INF", "MDM9X.INF",
-                                     "MDMCFG.INI",   "MDMSAMPL.INF", "SYSSAMPL.INF", "mdmcty.dat"};
+const char* const kPackageFiles[] = {"DSLSAMPL.INF", "HDAMDM.INF",   "HDAUDSMP.INF", "MDMCFG.INI",
+                                     "MDMSAMPL.INF", "SYSSAMPL.INF", "mdmcty.dat"};
 
 class CabinetExtractTest : public ProductMachine
 {

@@ -32,6 +32,7 @@ for arch in x86 x64; do
     machine="$work/$arch-machine"
     "$winsim" new "$src/profiles/$profile" "$machine" >/dev/null &&
         "$winsim" put "$machine" "$src/samples/package" 'C:\INFDUMP' >/dev/null &&
+        "$winsim" put "$machine" "$src/samples/package-win9x" 'C:\INFDUMP' >/dev/null &&
         "$winsim" image "$machine" infdump 'C:\TOOLS\INFDUMP.EXE' >/dev/null || {
         echo "infdump_platforms: could not prepare the winsim machine"
         exit 1
@@ -46,6 +47,7 @@ for arch in x86 x64; do
         wine_windows_version infdump.exe "$arch"
         rm -rf "$WINEPREFIX/drive_c/INFDUMP"
         cp -r "$src/samples/package" "$WINEPREFIX/drive_c/INFDUMP"
+        cp -r "$src/samples/package-win9x/." "$WINEPREFIX/drive_c/INFDUMP"
         wine "$root/mingw-$arch/infdump.exe" 'C:\INFDUMP' 2>&1 | tr -d '\r' >"$work/$arch.wine"
         echo "exit code ${PIPESTATUS[0]}" >>"$work/$arch.wine"
         rm -rf "$WINEPREFIX/drive_c/INFDUMP"

@@ -71,7 +71,7 @@ protected:
     std::string m_package;
 };
 
-TEST_F(DriverInstallTest, UpdateDriverInstallsTheHdAudioModemAndItsWaveFunctionAppearsWithoutADriver)
+TEST_F(DriverInstallTest, UpdateDriverInstallsTheHdAudioModemAndPlugAndPlayInstallsItsWaveFunctionFromTheSameInf)
 {
     ASSERT_EQ(CM_PROB_FAILED_INSTALL, StatusOf(kHdaModem).problem);
     EXPECT_EQ(CR_NO_SUCH_DEVNODE, StatusOf(kWave).result);
@@ -113,27 +113,24 @@ TEST_F(DriverInstallTest, UpdateDriverInstallsTheHdAudioModemAndItsWaveFunctionA
             << lines;
         EXPECT_NE(std::string::npos, lines.find("driver:         " + driver + "\n")) << lines;
         EXPECT_NE(std::string::npos, lines.find("status:         started\n")) << lines;
-        // Its wave function, one level down, without a driver.
+        // Its wave function, one level down: new hardware, which the PnP manager installs from the INF
+        // just published as soon as anything asks it about devices.
         const size_t wave = tree.find(std::string("  ") + kWave + "\n", block);
         ASSERT_NE(std::string::npos, wave) << tree;
-        EXPECT_EQ(tree.find("status:         problem 28 (no driver)", wave), tree.find("status:", wave))
-            << tree.substr(wave);
+        EXPECT_EQ(tree.find("status:         started", wave), tree.find("status:", wave)) << tree.substr(wave);
     }
 
-    // The driver runs: its wave function is there, without a driver until its own INF installs.
+    // The wave function's install delay is none: nothing is left pending.
     const NodeStatus wave = StatusOf(kWave);
     ASSERT_EQ(CR_SUCCESS, wave.result);
-    EXPECT_EQ(CM_PROB_FAILED_INSTALL, wave.problem);
-    EXPECT_EQ("<none>", DriverOf(kWave));
-    file_test::WriteText(m_package + "\\WAVE.INF",
-                         "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=MEDIA\r\n"
-                         "ClassGUID={4D36E96C-E325-11CE-BFC1-08002BE10318}\r\nProvider=Sample Modems\r\n"
-                         "DriverVer=06/01/2007,7.12.0.40\r\n[Manufacturer]\r\nSample Modems=Waves\r\n"
-                         "[Waves]\r\nModem Wave=Wave_Install, HDAMDM\\WAVE_F0E1_2F20\r\n[Wave_Install]\r\n");
-    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, kWaveId, (m_package + "\\WAVE.INF").c_str(), 0, nullptr))
-        << GetLastError();
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), CMP_WaitNoPendingInstallEvents(INFINITE));
+    EXPECT_EQ(0u, GetTickCount() - start);
     EXPECT_TRUE(Started(kWave));
-    EXPECT_EQ("MEDIA", Value(std::string(kEnum) + kWave, "Class"));
+    // From the published INF, not from the unsigned copy the modem's install put into the INF folder.
+    EXPECT_TRUE(file_test::Exists("C:\\WINDOWS\\INF\\hdamdm.inf"));
+    EXPECT_EQ("oem0.inf", Value("SYSTEM\\CurrentControlSet\\Control\\Class\\" + DriverOf(kWave), "InfPath"));
+    EXPECT_EQ("Sample HD Audio Modem Wave Device", Value(std::string(kEnum) + kWave, "DeviceDesc"));
 }
 
 TEST_F(DriverInstallTest, UpdateDriverRefusesBadArgumentsAndIdsNoDeviceCarries)
@@ -336,6 +333,43 @@ TEST_F(NewHardwareWizardTest, ADeviceNobodyHasADriverForBringsUpOneWizardInRundl
     EXPECT_EQ(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
     ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
     EXPECT_NE(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+}
+
+TEST_F(NewHardwareWizardTest, AStartedDriverWhoseWaveFunctionNoInfServesBringsUpTheWizardUntilItsInfComes)
+{
+    const std::string package = ScratchFolder();
+    const std::string modem = package + "\\MODEM.INF";
+    file_test::WriteText(modem, DriverInf(kModemId, "06/01/2007,1.0.0.0", "AddReg=Wave_AddReg",
+                                          "[Wave_AddReg]\r\nHKR,WaveDriver,WaveHardwareID,,\"TEST\\WAVE\"\r\n"));
+    ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(nullptr, kModemId, modem.c_str(), INSTALLFLAG_FORCE, nullptr))
+        << GetLastError();
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), CMP_WaitNoPendingInstallEvents(INFINITE));
+    EXPECT_NE(nullptr, FindWindowA(nullptr, "Found New Hardware Wizard"));
+
+    // Its INF published later is found at the next re-enumeration.
+    const std::string wave = package + "\\WAVE.INF";
+    file_test::WriteText(wave, "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=MEDIA\r\n"
+                               "ClassGUID={4D36E96C-E325-11CE-BFC1-08002BE10318}\r\nProvider=Test\r\n"
+                               "DriverVer=06/01/2007,1.0.0.0\r\n[Manufacturer]\r\nTest=Waves\r\n"
+                               "[Waves]\r\nTest Wave=Wave_Install, TEST\\WAVE\r\n[Wave_Install]\r\n");
+    ASSERT_TRUE(SetupCopyOEMInfA(wave.c_str(), nullptr, SPOST_PATH, 0, nullptr, 0, nullptr, nullptr));
+    DEVINST root = 0;
+    ASSERT_EQ(CR_SUCCESS, CM_Locate_DevNodeA(&root, nullptr, 0));
+    ASSERT_EQ(CR_SUCCESS, CM_Reenumerate_DevNode(root, 0));
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), CMP_WaitNoPendingInstallEvents(INFINITE));
+    // The wave function is the modem function's last child.
+    DEVINST node = 0;
+    ASSERT_EQ(CR_SUCCESS, CM_Locate_DevNodeA(&node, const_cast<char*>(kHdaModem), 0));
+    ASSERT_EQ(CR_SUCCESS, CM_Get_Child(&node, node, 0));
+    for (DEVINST next = 0; CM_Get_Sibling(&next, node, 0) == CR_SUCCESS;)
+        node = next;
+    char id[MAX_DEVICE_ID_LEN] = {0};
+    ASSERT_EQ(CR_SUCCESS, CM_Get_Device_IDA(node, id, sizeof(id), 0));
+    EXPECT_EQ(0u, std::string(id).find("TEST\\WAVE\\")) << id;
+    ULONG status = 0;
+    ULONG problem = 0;
+    ASSERT_EQ(CR_SUCCESS, CM_Get_DevNode_Status(&status, &problem, node, 0));
+    EXPECT_EQ(0u, problem);
 }
 
 } // namespace

@@ -223,6 +223,11 @@ CREATE TABLE IF NOT EXISTS pnp_installs(
     instance TEXT PRIMARY KEY,
     inf TEXT NOT NULL,
     due INTEGER NOT NULL);
+-- New hardware without a driver the PnP manager has yet to search a driver for: the device and when it
+-- arrived (virtual ms).
+CREATE TABLE IF NOT EXISTS pnp_arrivals(
+    instance TEXT PRIMARY KEY,
+    at INTEGER NOT NULL);
 -- ---- end of the device tree ----------------------------------------------------------------------------
 
 CREATE TABLE IF NOT EXISTS journal(

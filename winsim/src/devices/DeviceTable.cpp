@@ -143,7 +143,14 @@ uint64_t DeviceTable::PendingUntil(uint64_t now)
 {
     Statement latest = m_store.Prepare("SELECT COALESCE(MAX(pending_until), 0) FROM devices WHERE pending_until > ?1");
     latest.Bind(1, static_cast<int64_t>(now));
-    return latest.Step() ? static_cast<uint64_t>(latest.Int(0)) : 0;
+    uint64_t until = latest.Step() ? static_cast<uint64_t>(latest.Int(0)) : 0;
+    // New hardware not searched yet, and installs due now, are work the PnP manager has in hand.
+    Statement waiting = m_store.Prepare("SELECT EXISTS(SELECT 1 FROM pnp_arrivals) OR "
+                                        "EXISTS(SELECT 1 FROM pnp_installs WHERE due <= ?1)");
+    waiting.Bind(1, static_cast<int64_t>(now));
+    if (until == 0 && waiting.Step() && waiting.Int(0) != 0)
+        until = now;
+    return until;
 }
 
 } // namespace winsim

@@ -27,7 +27,8 @@ public:
     bool Update(const DeviceRecord& record);
     // Whether a plug-in or a state change falls due at or before `now`.
     bool AnythingDue(uint64_t now);
-    // The latest end of install activity still pending after `now`; 0 when none is.
+    // The latest end of install activity still pending after `now`; `now` itself when only new hardware
+    // waits for its driver search or an install is due; 0 when nothing is pending.
     uint64_t PendingUntil(uint64_t now);
 
 private:

@@ -309,9 +309,17 @@ void DeviceTree::Arrive(DeviceRecord& device, bool newHardwareInstalls)
     device.wasDisabled = device.disabled;
     device.changeAt = 0;
     device.problem = 0;
-    // New hardware without a driver sets off an install, which keeps the PnP manager busy for a while.
-    if (isNew && newHardwareInstalls && !device.driver && device.installDelayMs > 0)
-        device.pendingUntil = m_now + device.installDelayMs;
+    // New hardware without a driver sets off an install, which keeps the PnP manager busy for a while; the
+    // PnP manager searches the published INFs for its driver.
+    if (isNew && newHardwareInstalls && !device.driver)
+    {
+        if (device.installDelayMs > 0)
+            device.pendingUntil = m_now + device.installDelayMs;
+        m_store.Prepare("INSERT OR REPLACE INTO pnp_arrivals(instance, at) VALUES(?1, ?2)")
+            .Bind(1, device.instance)
+            .Bind(2, static_cast<int64_t>(m_now))
+            .Run();
+    }
     if (!m_quiet)
         m_journal.Record("device", "arrive", device.instance, isNew ? "new hardware" : "");
 }
@@ -324,6 +332,7 @@ void DeviceTree::Depart(DeviceRecord& device)
     // An install under way for a device that goes is dropped with it.
     device.pendingUntil = 0;
     m_store.Prepare("DELETE FROM pnp_installs WHERE instance = ?1").Bind(1, device.instance).Run();
+    m_store.Prepare("DELETE FROM pnp_arrivals WHERE instance = ?1").Bind(1, device.instance).Run();
     if (!m_quiet)
         m_journal.Record("device", "depart", device.instance);
 }

@@ -1,5 +1,8 @@
 #include "DriverSearch.h"
 
+#include <strings.h>
+
+#include "PublishedInf.h"
 #include "core/Runtime.h"
 #include "devices/DeviceIds.h"
 #include "devices/DeviceRecord.h"
@@ -13,6 +16,7 @@ namespace
 
 constexpr uint32_t kCompatibleDeviceId = 0x2000;
 constexpr uint32_t kCompatibleInfId = 0x1000;
+constexpr uint32_t kUntrusted = 0x8000;
 
 } // namespace
 
@@ -30,7 +34,7 @@ bool DriverMatch::BetterThan(const DriverMatch& other) const
 }
 
 void DriverSearch::Consider(const std::shared_ptr<const LoadedInf>& inf, size_t driver, const DeviceRecord& device,
-                            DriverMatch& best)
+                            uint32_t penalty, DriverMatch& best)
 {
     const std::vector<std::string>& ids = inf->drivers.drivers[driver].ids;
     auto rate = [&](const std::vector<std::string>& deviceIds, uint32_t base)
@@ -46,7 +50,7 @@ void DriverSearch::Consider(const std::shared_ptr<const LoadedInf>& inf, size_t 
                 match.inf = inf;
                 match.driver = driver;
                 match.matchingId = ids[i];
-                match.rank = base + (i == 0 ? 0 : kCompatibleInfId) + static_cast<uint32_t>(d);
+                match.rank = penalty + base + (i == 0 ? 0 : kCompatibleInfId) + static_cast<uint32_t>(d);
                 if (match.BetterThan(best))
                     best = match;
             }
@@ -60,8 +64,20 @@ bool DriverSearch::InInf(const std::shared_ptr<const LoadedInf>& inf, const Devi
 {
     best = DriverMatch();
     for (size_t i = 0; i < inf->drivers.drivers.size(); ++i)
-        Consider(inf, i, device, best);
+        Consider(inf, i, device, 0, best);
     return best.Found();
+}
+
+bool DriverSearch::IsSigned(Runtime& rt, const std::string& name, const LoadedInf& inf)
+{
+    const bool oem = strncasecmp(name.c_str(), "oem", 3) == 0;
+    if (!oem && inf.drivers.catalog.empty())
+        return true;
+    const std::string catalog = PublishedInf::CatalogFolder(rt) + "\\" + name.substr(0, name.rfind('.')) + ".cat";
+    const DWORD saved = GetLastError();
+    const bool installed = GetFileAttributesA(catalog.c_str()) != INVALID_FILE_ATTRIBUTES;
+    SetLastError(saved);
+    return installed && !inf.drivers.catalog.empty();
 }
 
 DriverSearch::DriverSearch(Runtime& rt)
@@ -89,6 +105,7 @@ DriverSearch::DriverSearch(Runtime& rt)
             continue;
         const size_t index = m_infs.size();
         m_infs.push_back(inf);
+        m_penalty.push_back(rt.Identity().IsNT() && !IsSigned(rt, name, *inf) ? kUntrusted : 0);
         for (size_t d = 0; d < inf->drivers.drivers.size(); ++d)
             for (const std::string& id : inf->drivers.drivers[d].ids)
                 m_byId[id].emplace_back(index, d);
@@ -105,7 +122,7 @@ bool DriverSearch::InFolder(const DeviceRecord& device, DriverMatch& best) const
             if (it == m_byId.end())
                 continue;
             for (const auto& [inf, driver] : it->second)
-                Consider(m_infs[inf], driver, device, best);
+                Consider(m_infs[inf], driver, device, m_penalty[inf], best);
         }
     return best.Found();
 }

@@ -1,7 +1,9 @@
 // Driver search for a device: the drivers of one INF, or of every INF in the machine's INF folder (where
 // SetupCopyOEMInf and the driver store publish them), ranked as the PnP manager ranks them: a match on the
 // device's hardware IDs before one on its compatible IDs (earlier IDs first, the INF line's own hardware ID
-// before its compatible IDs), then the newer DriverVer date, then the higher version.
+// before its compatible IDs), then the newer DriverVer date, then the higher version. In the INF folder an
+// unsigned driver ranks behind every signed one on NT (the untrusted rank): an INF is signed when it came
+// with Windows (no "oem" name and no CatalogFile of its own) or when its catalog was installed with it.
 // The folder's INF files are indexed once by ID, so a search does not read every INF for every device.
 #pragma once
 
@@ -47,9 +49,12 @@ public:
 
 private:
     static void Consider(const std::shared_ptr<const LoadedInf>& inf, size_t driver, const DeviceRecord& device,
-                         DriverMatch& best);
+                         uint32_t penalty, DriverMatch& best);
+    static bool IsSigned(Runtime& rt, const std::string& name, const LoadedInf& inf);
 
     std::vector<std::shared_ptr<const LoadedInf>> m_infs;
+    // The rank each INF's drivers add: 0, or the untrusted rank of an unsigned INF.
+    std::vector<uint32_t> m_penalty;
     // Upper-case ID -> (INF, driver) pairs that name it.
     std::unordered_map<std::string, std::vector<std::pair<size_t, size_t>>> m_byId;
 };

@@ -41,7 +41,62 @@ bool IsBelow(const std::vector<DeviceRecord>& all, const DeviceRecord& device, c
     return false;
 }
 
+enum class Queued
+{
+    kYes,
+    kAlready,
+    kNoDriver
+};
+
+// Queues the install of a driverless device, due at `due`, when a published INF has a driver for it.
+Queued Queue(const DriverSearch& search, Store& store, DeviceTree& tree, DeviceRecord& device, uint64_t due)
+{
+    tree.ReadIds(device);
+    DriverMatch match;
+    if (!search.InFolder(device, match))
+        return Queued::kNoDriver;
+    Statement queue = store.Prepare("INSERT OR IGNORE INTO pnp_installs(instance, inf, due) VALUES(?1, ?2, ?3)");
+    queue.Bind(1, device.instance).Bind(2, match.inf->file.path).Bind(3, static_cast<int64_t>(due));
+    if (!queue.Run() || store.Changes() == 0)
+        return Queued::kAlready;
+    tree.MarkPending(device.instance, due);
+    return Queued::kYes;
+}
+
 } // namespace
+
+void PendingInstalls::QueueArrivals(Runtime& rt)
+{
+    Store& store = rt.GetMachine().GetStore();
+    std::vector<std::pair<std::string, uint64_t>> arrivals;
+    {
+        Transaction txn(store);
+        Statement select = store.Prepare("SELECT instance, at FROM pnp_arrivals ORDER BY at, instance");
+        while (select.Step())
+            arrivals.emplace_back(select.Text(0), static_cast<uint64_t>(select.Int(1)));
+        if (!arrivals.empty())
+            store.Prepare("DELETE FROM pnp_arrivals").Run();
+        txn.Commit();
+    }
+    if (arrivals.empty())
+        return;
+    const DriverSearch search(rt);
+    bool wizard = false;
+    {
+        Transaction txn(store);
+        DeviceTree tree(rt);
+        for (const auto& [instance, at] : arrivals)
+        {
+            DeviceRecord device;
+            if (tree.Find(instance, device) && device.present && !device.driver)
+                wizard = Queue(search, store, tree, device, at + device.installDelayMs) == Queued::kNoDriver || wizard;
+        }
+        txn.Commit();
+    }
+    // New hardware nobody has a driver for: the user is asked for one.
+    if (wizard)
+        NewHardwareWizard::Show(rt);
+}
 
 size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
 {
@@ -61,20 +116,9 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
     {
         if (!device.present || device.driver || (!base.empty() && !IsBelow(all, device, base)))
             continue;
-        tree.ReadIds(device);
-        DriverMatch match;
-        if (!search.InFolder(device, match))
-        {
-            wizard = true;
-            continue;
-        }
-        const uint64_t due = tree.Now() + device.installDelayMs;
-        Statement queue = store.Prepare("INSERT OR IGNORE INTO pnp_installs(instance, inf, due) VALUES(?1, ?2, ?3)");
-        queue.Bind(1, device.instance).Bind(2, match.inf->file.path).Bind(3, static_cast<int64_t>(due));
-        if (!queue.Run() || store.Changes() == 0)
-            continue;
-        tree.MarkPending(device.instance, due);
-        ++queued;
+        const Queued result = Queue(search, store, tree, device, tree.Now() + device.installDelayMs);
+        wizard = wizard || result == Queued::kNoDriver;
+        queued += result == Queued::kYes ? 1 : 0;
     }
     txn.Commit();
     // A device nobody has a driver for: the user is asked for one.
@@ -88,6 +132,7 @@ void PendingInstalls::RunDue(Runtime& rt)
     if (t_running)
         return;
     t_running = true;
+    QueueArrivals(rt);
     Store& store = rt.GetMachine().GetStore();
     std::vector<QueuedInstall> due;
     {
