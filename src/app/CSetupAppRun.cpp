@@ -106,7 +106,11 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         m_SetupParms.nRetVal = 0;
     }
     else if (dwMode & SETUP_MODE_CLEAN_UP)
-        CInstall::CleanUpAfterCrash();
+    {
+        // The install object's end takes the run-at-logon hand-off away: the clean-up runs once.
+        CInstall install;
+        install.CleanUpAfterCrash();
+    }
     else if (dwMode & SETUP_MODE_DEVINI)
         RunSingleDeviceIni();
     else if (dwMode & SETUP_MODE_CLOSE_ARP)

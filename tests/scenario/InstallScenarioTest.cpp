@@ -228,6 +228,9 @@ TEST_F(InstallScenarioTest, KilledRunLeavesCleanUpForNextLogon)
               journal.find("machine  run          C:\\WINDOWS\\TEMP\\DVXCU2.EXE -CLEAN_UP_AFTER_CRASH"))
         << journal;
     EXPECT_NE(std::string::npos, journal.find("process  exit         C:\\WINDOWS\\TEMP\\DVXCU2.EXE  0"));
+    // The clean-up run's install object takes the hand-off away when it ends: it runs once.
+    EXPECT_EQ(std::string::npos,
+              Output(Winsim() + " reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2"));
     Shell("rm -rf '" + machine + "'");
 }
 
