@@ -123,6 +123,8 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_link_libraries(drvsetup_bench PRIVATE drvsetup_core test_support benchmark::benchmark_main)
     target_include_directories(drvsetup_bench PRIVATE ${CMAKE_SOURCE_DIR}/winsim/src)
     drvsetup_warnings(drvsetup_bench)
+    # The install benchmark runs the program as a user does: the winsim command, setup and the sample library.
+    add_dependencies(drvsetup_bench winsim_cli setup dvxdll)
 endif()
 
 # The program's resources (version block, string tables): windres compiles src/resources/drvsetup.rc as the

@@ -51,10 +51,6 @@ public:
     static const char* const PARKING_FOLDER;
 
 private:
-    // The one place that reads device INIs' install data: with pcsDeviceID null the device IDs they define
-    // (into ids), else the data for that ID (filling the setup parameters' forced path and name).
-    BOOL ReadDeviceINIData(const std::string& csFolder, CStringList& ids, const std::string* pcsDeviceID,
-                           SETUP_PARMS* pSetupParms, DEVICE_INI_INSTALL_DATA* pData);
     // The parking folder's full path, without a trailing backslash.
     static std::string ParkingFolder();
     static std::string InfFolder();

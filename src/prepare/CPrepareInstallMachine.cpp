@@ -8,6 +8,7 @@
 #include "common/CTraceScope.h"
 #include "common/PlatformInfo.h"
 #include "common/ProcessStopper.h"
+#include "config/CINIFile.h"
 #include "inf/CInf.h"
 #include "platform/CScopedHandle.h"
 #include "platform/StringUtil.h"
@@ -215,32 +216,53 @@ BOOL CPrepareInstall::GetDeviceINIBasedInstallParms1(const std::string& csFolder
                                                      DEVICE_INI_INSTALL_DATA* pData)
 {
     CTraceScope trace("CPrepareInstall::GetDeviceINIBasedInstallParms1", "csFolder = %s", csFolder.c_str());
+    if (!pData)
+        return trace.Return(FALSE);
+    pData->bDeviceINIInstallData = FALSE;
+    CINIFile iniFile(csFolder.c_str());
     CStringList ids;
-    if (!ReadDeviceINIData(csFolder, ids, nullptr, nullptr, nullptr))
+    std::string csINIFileName;
+    if (!iniFile.GetDefinedDeviceIDS(ids, csINIFileName))
         return trace.Return(FALSE);
     std::string csExeFolder;
     GetExeFolder(csExeFolder, FALSE);
-    for (int nPass = 0; nPass < 2; ++nPass)
+    // First the library beside the INIs with what the system lists, then the program's own library asked
+    // to read the hardware itself.
+    for (int nPass = 0; nPass < 2 && !pData->bDeviceINIInstallData; ++nPass)
     {
         const BOOL bReadPhysicalHW = nPass == 1;
         const std::string& csLibrary = nPass == 0 ? csFolder : csExeFolder;
         for (const std::string& csID : ids)
         {
             if (TestIfHardwareExist(csID.c_str(), bReadPhysicalHW, FALSE, &ids, csLibrary.c_str()) &&
-                ReadDeviceINIData(csFolder, ids, &csID, pSetupParms, pData))
-                return trace.Return(TRUE);
+                iniFile.GetDeviceSpecificInstallInfo(csINIFileName, csID, pSetupParms, pData))
+            {
+                pData->bDeviceINIInstallData = TRUE;
+                break;
+            }
         }
     }
-    return trace.Return(FALSE);
-}
-
-BOOL CPrepareInstall::ReadDeviceINIData(const std::string&, CStringList&, const std::string*, SETUP_PARMS*,
-                                        DEVICE_INI_INSTALL_DATA*)
-{
-    // The device INIs' install data (defined device IDs, install data per device) come from the
-    // configuration reader, which this build does not have yet: no device INI entry matches.
-    TraceNotBuilt("CINIFile::GetDeviceSpecificInstallInfo");
-    return FALSE;
+    if (!pData->bDeviceINIInstallData)
+    {
+        // Kept for every candidate so far; a match has deleted it already.
+        CINIFile::DeleteNumberedCopy(csINIFileName);
+        return trace.Return(FALSE);
+    }
+    TraceLine("pDeviceINIInstallData->csDeviceID = %s\n", pData->csDeviceID.c_str());
+    TraceLine("pDeviceINIInstallData->csCabFileName = %s\n", pData->csCabFileName.c_str());
+    TraceLine("pDeviceINIInstallData->csCabFileDestPath = %s\n", pData->csCabFileDestPath.c_str());
+    TraceLine("pDeviceINIInstallData->csHomolFileName = %s\n", pData->csHomolFileName.c_str());
+    TraceLine("pDeviceINIInstallData->csNWInstallSetupExe = %s\n", pData->csNWInstallSetupExe.c_str());
+    TraceLine("pDeviceINIInstallData->csOCPInstallSetupExe = %s\n", pData->csOCPInstallSetupExe.c_str());
+    TraceLine("pDeviceINIInstallData->csInstallAppFile = %s\n", pData->csInstallAppFile.c_str());
+    if (pSetupParms)
+    {
+        pSetupParms->csForcedInstallFriendlyName = pData->csInstallFriendlyName;
+        pSetupParms->csForcedInstallPath = pData->csDeviceInstallPath;
+        TraceLine("pSetupParms->csForcedInstallFriendlyName = %s\n", pSetupParms->csForcedInstallFriendlyName.c_str());
+        TraceLine("pSetupParms->csForcedInstallPath = %s\n", pSetupParms->csForcedInstallPath.c_str());
+    }
+    return trace.Return(TRUE);
 }
 
 BOOL CPrepareInstall::GetDeviceSpecificInstallPath(std::string* pcsInstallPath)
@@ -249,7 +271,8 @@ BOOL CPrepareInstall::GetDeviceSpecificInstallPath(std::string* pcsInstallPath)
     std::string csFolder;
     GetExeFolder(csFolder, FALSE);
     SETUP_PARMS scratch;
-    if (!pcsInstallPath || !GetDeviceINIBasedInstallParms1(csFolder, &scratch, nullptr))
+    DEVICE_INI_INSTALL_DATA scratchData;
+    if (!pcsInstallPath || !GetDeviceINIBasedInstallParms1(csFolder, &scratch, &scratchData))
         return trace.Return(FALSE);
     // The device INI's install folder, relative to the program's folder.
     std::string csPath = csFolder.substr(0, csFolder.size() - 1);

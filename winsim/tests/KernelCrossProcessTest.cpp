@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -128,6 +129,48 @@ TEST_F(KernelCrossProcessTest, HandlesOfACrashedProcessArePruned)
     EXPECT_EQ(1, Count("SELECT COUNT(*) FROM journal WHERE op = 'delete' AND target = ?1", "Kernel.Cross.Orphan"));
 }
 
+// Real time that timed waits on a named object took; false if a wait did not time out.
+bool TimeOutOn(HANDLE object, int nWaits, DWORD dwMs, std::chrono::steady_clock::duration& real)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < nWaits; ++n)
+    {
+        if (WaitForSingleObject(object, dwMs) != WAIT_TIMEOUT)
+            return false;
+    }
+    real = std::chrono::steady_clock::now() - start;
+    return true;
+}
+
+// Another process could set a named object, so its timed waits give other processes a short real grace
+// period before time jumps; with no other process on the machine there is nobody to wait for.
+TEST_F(KernelCrossProcessTest, TimedWaitsOnANamedObjectHoldTimeBackOnlyWhileAnotherProcessRuns)
+{
+    using namespace std::chrono_literals;
+    HANDLE quiet = CreateEventA(nullptr, TRUE, FALSE, "Kernel.Cross.Quiet");
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "Kernel.Cross.Ready");
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, "Kernel.Cross.Done");
+    ASSERT_TRUE(quiet && ready && done);
+    const DWORD dwStart = GetTickCount();
+    std::chrono::steady_clock::duration alone{};
+    ASSERT_TRUE(TimeOutOn(quiet, 50, 50, alone));
+    EXPECT_EQ(2500u, GetTickCount() - dwStart);
+    EXPECT_LT(alone, 1s);
+
+    pid_t child = Spawn("wait-for-done", "Kernel.Cross.Ready");
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, INFINITE));
+    std::chrono::steady_clock::duration shared{};
+    const bool bTimedOut = TimeOutOn(quiet, 10, 50, shared);
+    SetEvent(done);
+    EXPECT_EQ(0, Reap(child));
+    EXPECT_TRUE(bTimedOut);
+    EXPECT_GE(shared, 200ms);
+    CloseHandle(quiet);
+    CloseHandle(ready);
+    CloseHandle(done);
+}
+
 // The other process's part in the tests above.
 TEST(KernelChild, Play)
 {
@@ -144,6 +187,18 @@ TEST(KernelChild, Play)
         ASSERT_NE(nullptr, event);
         ASSERT_TRUE(SetEvent(event));
         CloseHandle(event);
+        winsim::Detach(0);
+        return;
+    }
+    if (part == "wait-for-done")
+    {
+        HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, object);
+        HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, "Kernel.Cross.Done");
+        ASSERT_TRUE(ready && done);
+        ASSERT_TRUE(SetEvent(ready));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, INFINITE));
+        CloseHandle(ready);
+        CloseHandle(done);
         winsim::Detach(0);
         return;
     }

@@ -119,6 +119,12 @@ uint64_t Clock::TickMs() const
     return now >= m_bootMs ? now - m_bootMs : 0;
 }
 
+void Clock::SetPeerCheck(std::function<bool()> othersRun)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_othersRun = std::move(othersRun);
+}
+
 void Clock::Notify()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -257,7 +263,8 @@ bool Clock::AdvanceIfSettled()
     // A deadline already passed belongs to a waiter on its way out; it runs first.
     if (next == kForever || next <= m_base.load())
         return false;
-    if (external && SteadyClock::now() - m_quietSince < kExternalGrace)
+    // The grace period is for other processes; asked last, as it reads the machine store.
+    if (external && SteadyClock::now() - m_quietSince < kExternalGrace && (!m_othersRun || m_othersRun()))
         return false;
     m_base = next;
     m_quietSince = SteadyClock::now();

@@ -3,7 +3,8 @@
 // Virtual mode (tests): time stands still while any thread of the process runs; when every thread is
 // blocked in a winsim wait, and every waiter has looked at the state since it last changed, the clock
 // jumps to the earliest deadline. A wait that another process could end (a named object, a process
-// handle) holds the jump back for a short real grace period first. Jumps are published to the machine
+// handle) holds the jump back for a short real grace period first, while another process of the machine
+// runs (when none does, nothing but this process can end the wait). Jumps are published to the machine
 // store, and waits on other processes adopt a later published time, so that the processes of one
 // machine agree on the time.
 // Scaled mode (demos): virtual time runs N times faster than real time.
@@ -58,6 +59,10 @@ public:
     // must not wait itself. `external` says that another process may make ready() true, so the wait
     // polls and the virtual clock gives it a grace period. Must not be called with the store locked.
     bool WaitUntil(const std::function<bool()>& ready, uint64_t deadlineMs, bool external);
+
+    // Tells whether another process of the machine runs, one that could end an external wait; called under
+    // the clock's lock. Without it another process is assumed to run.
+    void SetPeerCheck(std::function<bool()> othersRun);
 
     // Something a waiter may be waiting for changed state in this process.
     void Notify();
@@ -116,6 +121,7 @@ private:
     uint64_t m_epoch = 0;
     // Last change of anything that may let another process's wait end: the grace period runs from here.
     std::chrono::steady_clock::time_point m_quietSince;
+    std::function<bool()> m_othersRun;
     bool m_ending = false;
     std::thread::id m_endingThread;
 };

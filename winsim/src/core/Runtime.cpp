@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "Journal.h"
+#include "kernel/ProcessLiveness.h"
 #include "winsim/winsim.h"
 
 namespace winsim
@@ -36,6 +37,8 @@ bool Runtime::Attach(const AttachOptions& options, std::string& error)
     runtime->m_clock.Start(&runtime->m_machine.GetStore(), options.timeMode, options.timeScale);
     if (!runtime->RegisterProcess(error))
         return false;
+    Runtime* self = runtime.get();
+    runtime->m_clock.SetPeerCheck([self] { return self->OtherProcessRuns(); });
     runtime->m_clock.RegisterThread();
     g_runtime = std::move(runtime);
     Journal::Record("process", "start", g_runtime->m_imagePath, g_runtime->m_commandLine);
@@ -62,6 +65,21 @@ void Runtime::Detach(uint32_t exitCode)
     self.m_clock.UnregisterThread();
     self.m_clock.Persist();
     g_runtime.reset();
+}
+
+bool Runtime::OtherProcessRuns()
+{
+    // Declared processes are rows the profile scripts: they signal nothing but their own end, at a known time.
+    Statement stmt = m_machine.GetStore().Prepare(
+        "SELECT host_pid FROM processes WHERE pid != ?1 AND exited IS NULL AND declared = 0");
+    stmt.Bind(1, m_pid);
+    while (stmt.Step())
+    {
+        // Host pid 0: a parent is starting it.
+        if (stmt.Int(0) == 0 || ProcessLiveness::IsHostRunning(stmt.Int(0)))
+            return true;
+    }
+    return false;
 }
 
 bool Runtime::RegisterProcess(std::string& error)

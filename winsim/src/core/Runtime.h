@@ -35,6 +35,8 @@ public:
 
 private:
     bool RegisterProcess(std::string& error);
+    // Whether another process of the machine runs (one that may signal what this one waits on).
+    bool OtherProcessRuns();
 
     Machine m_machine;
     Clock m_clock;
