@@ -66,8 +66,7 @@ public:
     static const char* const RUN_KEY;
     static const char* const CLEAN_UP_VALUE;
     static const char* const CLEAN_UP_SWITCH;
-    // Pause after each created root device, so that Plug and Play sees one at a time.
-    static constexpr DWORD ROOT_DEVICE_PAUSE_MS = 2000;
+    // Progress added for each device of the upgrade pass.
     static constexpr int UPGRADE_STEP = 5;
 
 private:
