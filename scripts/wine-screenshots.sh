@@ -66,10 +66,13 @@ wizard_run() {
     flock 9
     wine_prefix_reset
     wine_windows_version conformance_tests.exe "$arch"
+    # Asked before the switch to X11: a Wine process started without a display while the X11 driver is
+    # chosen leaves a desktop without one, on which no later window of the session can be made.
+    folder=$(winepath -w "$out" 2>/dev/null)
     # Drawn for real this time: the X11 driver on the virtual screen instead of the null driver.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
     wineserver -w
-    DRVSETUP_SCREENSHOTS=$(winepath -w "$out" 2>/dev/null) \
+    DRVSETUP_SCREENSHOTS=$folder \
         xvfb-run -a -s "-screen 0 1024x768x24" wine "$exe" --gtest_color=no --gtest_filter='DialogResourceTest.*'
     status=$?
     wineserver -w
