@@ -64,18 +64,23 @@ show_results() {
 device_table before
 
 if [ "${INTERACTIVE:-0}" = "1" ]; then
-    # The wizard with its screens: the user presses OK on the confirmation and on the result list.
-    echo "== winsim run $machine --answer 'window:Device driver installation wizard=OK@3' -- 'C:\\DRIVERS\\Setup.exe' -L"
+    # The wizard with its screens: the user presses OK on the confirmation and on the result list, three
+    # seconds after each appears. winsim writes every screen the program shows while it is up.
+    screens="$machine.screens"
+    rm -rf "$screens"
+    answer='window:Device driver installation wizard=OK@3'
+    echo "== winsim run $machine --screens $screens --answer '$answer' -- 'C:\\DRIVERS\\Setup.exe' -L"
     set +e
-    "$winsim" run "$machine" --answer 'window:Device driver installation wizard=OK@3' -- 'C:\DRIVERS\Setup.exe' -L
+    "$winsim" run "$machine" --screens "$screens" --answer "$answer" -- 'C:\DRIVERS\Setup.exe' -L
     code=$?
     set -e
     echo "== exit code $code"
-    echo "== the screens as they came and went (winsim journal: windows, texts, presses)"
-    "$winsim" journal "$machine" | grep -E ' (window|ui) +(show|hide|title|press) ' | sed 's/^2007-06-15 //'
-    echo "== the rows of the two list screens (trace log)"
-    "$winsim" cat "$machine" 'C:\DRIVERS\NORVALIS_INSTALL.LOG' | tr -d '\r' |
-        grep -E 'eInstallInfo = |szDeviceDesc = ' | sed 's/^ *//' || true
+    for screen in "$screens"/screen-*.txt; do
+        [ -f "$screen" ] || continue
+        echo "== $(head -n 1 "$screen") ($(basename "$screen" .txt).png beside it)"
+        tail -n +2 "$screen"
+    done
+    echo "== the screens' pictures: $screens/"
     echo "== trace log: $machine/drive/c/DRIVERS/NORVALIS_INSTALL.LOG"
 else
     run_setup -S -L -F2

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the package's own art into src/resources/art/: the setup icon, the plug-in icon (32 x 32,
-32-bit ICO) and the device list's side picture (24-bit BMP). Run it after changing the drawings below."""
+32-bit ICO), the device list's side picture (24-bit BMP) and the splash image (8-bit BMP with a colour
+table, shown stretched over the screen). Run it after changing the drawings below."""
 import os
 import struct
 
@@ -69,7 +70,59 @@ def side_picture(width, height):
         f.write(header + info + rows)
 
 
+GLYPHS = {
+    'S': ['01111', '10000', '10000', '01110', '00001', '00001', '11110'],
+    'E': ['11111', '10000', '10000', '11110', '10000', '10000', '11111'],
+    'T': ['11111', '00100', '00100', '00100', '00100', '00100', '00100'],
+    'U': ['10001', '10001', '10001', '10001', '10001', '10001', '01110'],
+    'P': ['11110', '10001', '10001', '11110', '10000', '10000', '10000'],
+}
+
+
+def splash_picture(width, height, word='SETUP', scale=8):
+    """A blue gradient with three light waves and a word in large blocks; colours 0-127 are the
+    gradient, 128 the waves, 129 the letters, 130 their shadow."""
+    import math
+    palette = []
+    for i in range(128):
+        t = i / 127
+        palette.append((int(10 + 30 * t), int(36 + 80 * t), int(106 + 110 * t)))
+    palette += [(150, 200, 255), (255, 255, 255), (8, 24, 70)]
+    palette += [(0, 0, 0)] * (256 - len(palette))
+    text_w = len(word) * 6 * scale - scale
+    left, top = (width - text_w) // 2, height // 2 - 7 * scale // 2 - 20
+
+    def letter_at(x, y):
+        cx, cy = (x - left) // scale, (y - top) // scale
+        if x < left or y < top or cy >= 7 or cx >= len(word) * 6 or cx % 6 == 5:
+            return False
+        return GLYPHS[word[cx // 6]][cy][cx % 6] == '1'
+
+    def index(x, y):
+        if letter_at(x, y):
+            return 129
+        if letter_at(x - 3, y - 3):
+            return 130
+        for k in range(3):
+            wave = height * 0.72 + k * 14 + 10 * math.sin((x / width) * 2 * math.pi * (1 + k * 0.5) + k)
+            if abs(y - wave) < 1.5:
+                return 128
+        return min(127, int(127 * (1 - y / height)))
+
+    rows = bytearray()
+    for y in range(height - 1, -1, -1):
+        row = bytes(index(x, y) for x in range(width))
+        rows += row + b'\0' * (-len(row) % 4)
+    colours = b''.join(bytes((b, g, r, 0)) for r, g, b in palette)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 8, 0, len(rows), 2835, 2835, 256, 0)
+    offset = 14 + len(info) + len(colours)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(rows), 0, 0, offset)
+    with open(os.path.join(HERE, 'splash.bmp'), 'wb') as f:
+        f.write(header + info + colours + bytes(rows))
+
+
 os.makedirs(HERE, exist_ok=True)
 write_icon('setup.ico', monitor)
 write_icon('plugin.ico', plug)
 side_picture(174, 403)
+splash_picture(320, 240)

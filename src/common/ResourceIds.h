@@ -38,6 +38,8 @@
 #define IDB_DEVICE_LIST 139
 #define IDI_SETUP 140
 #define IDI_PLUG_IN 141
+// The splash image, of resource type "IMAGE" (a custom UI library may carry its own).
+#define IDR_SPLASH_IMAGE 777
 #define IDC_PROGRESS_BAR 1000
 #define IDC_STATUS_TEXT 1002
 #define IDC_HEADING 1004

@@ -85,8 +85,9 @@ BOOL CDeviceListDlg::OnInitDialog()
         ShowWindow(GetDlgItem(hDlg, IDCANCEL), SW_HIDE);
 
     HWND hList = GetDlgItem(hDlg, IDC_DEVICE_LIST);
+    // The width inside the list's border: the two columns then fill it without a horizontal scroll bar.
     RECT rc = {};
-    GetWindowRect(hList, &rc);
+    GetClientRect(hList, &rc);
     const int nWidth = rc.right - rc.left;
     char szTitle[BUTTON_TEXT_CHARS] = {0};
     LoadStringA(m_hResources, IDS_COLUMN_DEVICE, szTitle, BUTTON_TEXT_CHARS);

@@ -10,6 +10,7 @@
 #include "ui/CCustomUI.h"
 #include "ui/CProgBarNoDoModal.h"
 #include "wizard/CDeviceListDlg.h"
+#include "wizard/CSplashPicture.h"
 
 namespace
 {
@@ -40,10 +41,8 @@ CSetupDlg::~CSetupDlg()
 
 BOOL CSetupDlg::FindSplashImage() const
 {
-    if (m_hCustomUI && FindResourceA(m_hCustomUI, MAKEINTRESOURCEA(SPLASH_IMAGE_ID), "IMAGE"))
-        return TRUE;
-    return m_pSetupParms && m_pSetupParms->hInstance &&
-           FindResourceA(m_pSetupParms->hInstance, MAKEINTRESOURCEA(SPLASH_IMAGE_ID), "IMAGE") != nullptr;
+    return CSplashPicture::HasImage(m_hCustomUI) ||
+           (m_pSetupParms && CSplashPicture::HasImage(m_pSetupParms->hInstance));
 }
 
 void CSetupDlg::FillPreviewRows(int nKind, INSTALL_INFO* pInfo)
@@ -145,9 +144,40 @@ void CSetupDlg::RunSetupDlg()
 
 BOOL CSetupDlg::OnInitDialog()
 {
-    SetWindowPos(GetHwnd(), nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER);
-    SetTimer(GetHwnd(), SPLASH_TIMER_ID, SPLASH_TIMER_MS, nullptr);
+    HWND hDlg = GetHwnd();
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    const int cy = GetSystemMetrics(SM_CYSCREEN);
+    SetWindowPos(hDlg, nullptr, 0, 0, cx, cy, SWP_NOZORDER);
+    ShowSplashImage(cx, cy);
+    SetTimer(hDlg, SPLASH_TIMER_ID, SPLASH_TIMER_MS, nullptr);
     return TRUE;
+}
+
+void CSetupDlg::ShowSplashImage(int cx, int cy)
+{
+    // The picture control covers the screen and shows the image stretched to it; without a picture the
+    // splash stays a plain full-screen window and the wizard runs all the same.
+    HWND hDlg = GetHwnd();
+    HWND hPicture = GetDlgItem(hDlg, IDC_SPLASH_PICTURE);
+    if (!hPicture)
+        return;
+    SetWindowPos(hPicture, nullptr, 0, 0, cx, cy, SWP_NOZORDER);
+    HDC hdc = GetDC(hDlg);
+    if (!hdc)
+        return;
+    m_hSplashBitmap =
+        CSplashPicture::CreateStretched(m_hCustomUI, m_pSetupParms ? m_pSetupParms->hInstance : nullptr, hdc, cx, cy);
+    ReleaseDC(hDlg, hdc);
+    if (m_hSplashBitmap)
+        SendMessageA(hPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hSplashBitmap));
+}
+
+void CSetupDlg::OnDestroy()
+{
+    // The picture control does not own the bitmap it shows.
+    if (m_hSplashBitmap)
+        DeleteObject(m_hSplashBitmap);
+    m_hSplashBitmap = nullptr;
 }
 
 void CSetupDlg::OnTimer(UINT_PTR nIdEvent)

@@ -22,17 +22,19 @@ public:
 
     static constexpr UINT_PTR SPLASH_TIMER_ID = 4;
     static constexpr UINT SPLASH_TIMER_MS = 500;
-    static constexpr WORD SPLASH_IMAGE_ID = 777;
 
 protected:
     BOOL OnInitDialog() override;
     void OnTimer(UINT_PTR nIdEvent) override;
+    void OnDestroy() override;
 
 private:
     BOOL FindSplashImage() const;
     void ShowDeviceNotFound();
+    void ShowSplashImage(int cx, int cy);
 
     SETUP_PARMS* m_pSetupParms;
     HMODULE m_hCustomUI = nullptr;
     BOOL m_bSplashImage = FALSE;
+    HBITMAP m_hSplashBitmap = nullptr;
 };

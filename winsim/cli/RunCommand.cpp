@@ -12,19 +12,31 @@
 
 int CommandRun(const Args& args)
 {
-    const char* usage = "usage: winsim run DIR [--time virtual|scaled:N] [--answer RULE]... "
-                        "[--fail API[:N|:*][=ERROR]]... [--crash-at N] -- 'C:\\path\\PROGRAM.EXE' ARGS...";
+    const char* usage =
+        "usage: winsim run DIR [--time virtual|scaled:N] [--answer RULE]... "
+        "[--fail API[:N|:*][=ERROR]]... [--crash-at N] [--screens DIR] -- 'C:\\path\\PROGRAM.EXE' ARGS...";
     if (args.empty())
         return Fail(usage);
     const std::string& dir = args[0];
     std::string time = "virtual";
     std::string answers; // message box answer rules, one per line
     std::string faults;  // the fault plan, one item per line
+    std::string screens; // folder for the screens the program shows
     size_t i = 1;
     for (; i < args.size() && args[i] != "--"; ++i)
     {
         if (args[i] == "--time" && i + 1 < args.size())
             time = args[++i];
+        else if (args[i] == "--screens" && i + 1 < args.size())
+        {
+            screens = args[++i];
+            // The program may run in another folder: hand it an absolute path.
+            char cwd[4096];
+            if (!screens.empty() && screens[0] != '/' && getcwd(cwd, sizeof(cwd)))
+                screens = std::string(cwd) + "/" + screens;
+            if (screens.empty() || !winsim::HostMakeDirectories(screens))
+                return Fail("--screens: cannot make the folder '" + screens + "'");
+        }
         else if (args[i] == "--answer" && i + 1 < args.size())
         {
             std::string error;
@@ -89,6 +101,8 @@ int CommandRun(const Args& args)
         setenv(winsim::kEnvTime, time.c_str(), 1);
         setenv(winsim::kEnvAnswers, answers.c_str(), 1);
         setenv(winsim::kEnvFaults, faults.c_str(), 1);
+        if (!screens.empty())
+            setenv(winsim::kEnvScreenLog, screens.c_str(), 1);
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

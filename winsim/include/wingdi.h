@@ -31,6 +31,58 @@
 
 #define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
 
+// Device-independent bitmaps: a BMP file's headers and colour table, as the platform lays them out.
+#define BI_RGB 0L
+#define BI_RLE8 1L
+#define BI_RLE4 2L
+#define BI_BITFIELDS 3L
+#define DIB_RGB_COLORS 0
+#define DIB_PAL_COLORS 1
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+
+typedef struct tagRGBQUAD
+{
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFOHEADER
+{
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *PBITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+
+typedef struct tagBITMAPINFO
+{
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO, *PBITMAPINFO, *LPBITMAPINFO;
+
+#pragma pack(push, 2)
+typedef struct tagBITMAPFILEHEADER
+{
+    WORD bfType;
+    DWORD bfSize;
+    WORD bfReserved1;
+    WORD bfReserved2;
+    DWORD bfOffBits;
+} BITMAPFILEHEADER, *PBITMAPFILEHEADER, *LPBITMAPFILEHEADER;
+#pragma pack(pop)
+
 WINGDIAPI HDC WINAPI CreateCompatibleDC(HDC hdc);
 WINGDIAPI BOOL WINAPI DeleteDC(HDC hdc);
 WINGDIAPI HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy);
@@ -46,3 +98,7 @@ WINGDIAPI COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 WINGDIAPI int WINAPI SetBkMode(HDC hdc, int mode);
 WINGDIAPI COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color);
 WINGDIAPI COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
+WINGDIAPI int WINAPI SetStretchBltMode(HDC hdc, int mode);
+WINGDIAPI int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc, int ySrc,
+                                   int SrcWidth, int SrcHeight, const VOID* lpBits, const BITMAPINFO* lpbmi,
+                                   UINT iUsage, DWORD rop);

@@ -114,6 +114,10 @@ inline constexpr const char* kEnvFaults = "WINSIM_FAULTS";
 std::string DescribeScreen();
 // Saves the screen as a PNG picture on the host (as `winsim screen DIR --png FILE`); false with the reason.
 bool SaveScreenPng(const std::string& hostPath, std::string& error);
+// `winsim run --screens DIR` hands DIR over in kEnvScreenLog: each time the visible top-level windows of
+// the machine change (one appears, goes or is retitled), the program's process writes the screen as
+// `winsim screen` prints it to DIR/screen-NN.txt and its picture to DIR/screen-NN.png, NN counting from 01.
+inline constexpr const char* kEnvScreenLog = "WINSIM_SCREEN_LOG";
 // For fuzzers: SetupOpenInfFileA of this full path (any case) reads these bytes from memory instead of the
 // drive, with no file access and nothing journalled; everything after the read is the same. An empty path
 // ends it.

@@ -303,6 +303,13 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow)
                                 { state.style = show ? (state.style | WS_VISIBLE) : (state.style & ~WS_VISIBLE); });
     if (show && !row.visible)
         WindowCalls::InvalidateTree(*rt, hWnd);
+    // A control that goes leaves its parent's background where it was.
+    if (!show && row.visible && !row.IsTopLevel())
+    {
+        WindowState state;
+        if (UserWindows::Of(*rt).Find(hWnd, state) && state.parent)
+            WindowCalls::InvalidateTree(*rt, state.parent);
+    }
     ScreenPublisher::Touch();
     return row.visible ? TRUE : FALSE;
 }

@@ -101,6 +101,21 @@ bool GdiDraw::Edge(HDC hdc, const PixelRect& rect, bool sunken)
            box({rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1}, innerTopLeft, innerBottomRight);
 }
 
+bool GdiDraw::Picture(HDC hdc, int x, int y, HGDIOBJ bitmap)
+{
+    GdiObject object;
+    if (!GdiObjects::Instance().Find(bitmap, object) || object.kind != GdiKind::Bitmap || !object.bitmap)
+        return false;
+    const Surface& source = *object.bitmap;
+    return GdiObjects::Instance().WithDc(hdc,
+                                         [&](DeviceContext& dc)
+                                         {
+                                             if (dc.target && dc.target != object.bitmap)
+                                                 dc.target->Copy(dc.originX + x, dc.originY + y, source.Width(),
+                                                                 source.Height(), source, 0, 0, dc.clip);
+                                         });
+}
+
 int GdiDraw::TextWidth(const std::string& text)
 {
     return static_cast<int>(text.size()) * BitmapFont::kCellWidth;

@@ -21,6 +21,9 @@ public:
     // Text in the built-in font within `rect` (DT_ flags: centre, right, vertical centre, single line,
     // word break); returns the height drawn, or measures only with DT_CALCRECT (rect grows to fit).
     static int Text(HDC hdc, PixelRect& rect, const std::string& text, unsigned format, uint32_t rgb);
+    // A bitmap of the process (a GDI bitmap handle) with its top-left corner at (x, y); false when the
+    // handle is no bitmap.
+    static bool Picture(HDC hdc, int x, int y, HGDIOBJ bitmap);
     // Width in pixels of a line of text.
     static int TextWidth(const std::string& text);
 };

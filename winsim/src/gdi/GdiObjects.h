@@ -46,6 +46,7 @@ struct DeviceContext
     uint32_t textRgb = 0;
     uint32_t backRgb = 0xFFFFFF;
     int backMode = OPAQUE;
+    int stretchMode = BLACKONWHITE;
 };
 
 class GdiObjects

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 
+#include "ScreenLog.h"
 #include "UserWindows.h"
 #include "WindowCalls.h"
 #include "core/Runtime.h"
@@ -65,6 +66,7 @@ void ScreenPublisher::Publish(Runtime& rt)
         insert.Run();
     }
     txn.Commit();
+    ScreenLog::Note(rt);
 }
 
 std::vector<WindowView> ScreenPublisher::Read(Store& store, bool withPixels)

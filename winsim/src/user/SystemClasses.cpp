@@ -12,6 +12,7 @@
 #include "core/Runtime.h"
 #include "gdi/BitmapFont.h"
 #include "gdi/GdiDraw.h"
+#include "gdi/GdiObjects.h"
 
 namespace winsim
 {
@@ -133,6 +134,24 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                       DrawIconArt(hdc, 0, 0);
                       return;
                   }
+                  if (type == SS_BITMAP && state.image)
+                  {
+                      // A bitmap the program made: drawn at its own size, centred with SS_CENTERIMAGE.
+                      GdiObject picture;
+                      if (GdiObjects::Instance().Find(static_cast<HGDIOBJ>(state.image), picture) &&
+                          picture.kind == GdiKind::Bitmap && picture.bitmap)
+                      {
+                          int x = 0;
+                          int y = 0;
+                          if (state.style & SS_CENTERIMAGE)
+                          {
+                              x = (client.Width() - picture.bitmap->Width()) / 2;
+                              y = (client.Height() - picture.bitmap->Height()) / 2;
+                          }
+                          GdiDraw::Picture(hdc, x, y, static_cast<HGDIOBJ>(state.image));
+                          return;
+                      }
+                  }
                   if (type == SS_BITMAP)
                   {
                       // The built-in art for a picture: bands of the caption colour.
@@ -153,14 +172,34 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case STM_SETIMAGE:
     {
         HANDLE previous = nullptr;
+        HANDLE image = reinterpret_cast<HANDLE>(msg == STM_SETICON ? wParam : lParam);
+        GdiObject picture;
+        const bool bitmap = msg == STM_SETIMAGE && wParam == IMAGE_BITMAP &&
+                            GdiObjects::Instance().Find(static_cast<HGDIOBJ>(image), picture) &&
+                            picture.kind == GdiKind::Bitmap && picture.bitmap;
         UserWindows::Of(Rt()).Update(hwnd,
                                      [&](WindowState& state)
                                      {
                                          previous = state.image;
-                                         state.image = reinterpret_cast<HANDLE>(msg == STM_SETICON ? wParam : lParam);
+                                         state.image = image;
+                                         // A bitmap control takes its bitmap's size unless told to keep its own.
+                                         if (bitmap && (state.style & SS_TYPEMASK) == SS_BITMAP &&
+                                             !(state.style & (SS_REALSIZECONTROL | SS_CENTERIMAGE)))
+                                             state.rect = {state.rect.left, state.rect.top,
+                                                           state.rect.left + picture.bitmap->Width(),
+                                                           state.rect.top + picture.bitmap->Height()};
                                      });
+        if (msg == STM_SETIMAGE)
+            SetScreenState(hwnd, bitmap ? "bitmap " + std::to_string(picture.bitmap->Width()) + " x " +
+                                              std::to_string(picture.bitmap->Height())
+                                        : std::string());
         Repaint(hwnd);
         return reinterpret_cast<LRESULT>(previous);
+    }
+    case STM_GETIMAGE:
+    {
+        WindowState state;
+        return UserWindows::Of(Rt()).Find(hwnd, state) ? reinterpret_cast<LRESULT>(state.image) : 0;
     }
     case WM_SETTEXT:
     {
@@ -323,6 +362,12 @@ void DescribeList(HWND hwnd, const ControlData& data)
     std::string text = "columns:";
     for (const ListColumn& column : data.columns)
         text += (&column == &data.columns.front() ? " " : " | ") + column.title;
+    if (!data.columns.empty())
+    {
+        text += "\ncolumn widths:";
+        for (const ListColumn& column : data.columns)
+            text += (&column == &data.columns.front() ? " " : " | ") + std::to_string(column.width);
+    }
     for (const ListItem& item : data.items)
     {
         text += "\nrow:";

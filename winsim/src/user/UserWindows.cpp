@@ -175,6 +175,9 @@ bool UserWindows::ClientInSurface(HWND hwnd, int& x, int& y, PixelRect& clip, st
         const PixelRect client{x, y, x + std::max(0, state.rect.Width() - 2 * frame),
                                y + std::max(0, state.rect.Height() - 2 * frame - caption)};
         clip = clip.Intersect(client);
+        // A hidden control, or one inside a hidden control, has nothing on screen to draw on.
+        if (it != chain.rbegin() && !(state.style & WS_VISIBLE))
+            clip = {};
     }
     surface = chain.back()->surface;
     return surface != nullptr;
