@@ -38,6 +38,7 @@ public:
     size_t GetCopyFileListFromINF();
     BOOL RunSetupCopyOEMInf();
     BOOL InstallSoftwareDevice();
+    BOOL UpdateRootDevice(const DEVICE_DATA& data);
     BOOL ReenumerateSystem();
     BOOL InstallChildDevices(const DEVICE_DATA& data, BOOL* pbRebootRequired);
     BOOL IsUpgradeScenario();
@@ -69,6 +70,8 @@ public:
     // Pause after each created root device, so that Plug and Play sees one at a time.
     static constexpr DWORD ROOT_DEVICE_PAUSE_MS = 2000;
     static constexpr int UPGRADE_STEP = 5;
+    // INSTALLFLAG_FORCE of the driver update call: install even over a driver as new.
+    static constexpr DWORD INSTALL_FLAG_FORCE = 1;
 
 private:
     BOOL RunUpgradePass(BOOL& bRequireReboot);

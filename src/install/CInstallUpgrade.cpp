@@ -13,15 +13,13 @@
 namespace
 {
 
-const DWORD INSTALLFLAG_FORCE_UPDATE = 1;
-
 BOOL UpdateDriver(const std::string& csHardwareID, const std::string& csINF, BOOL* pbReboot)
 {
     KDeviceApi* pApi = GetDeviceApi();
     if (!pApi)
         return FALSE;
     return pApi->KUpdateDriverForPlugAndPlayDevices(nullptr, csHardwareID.c_str(), csINF.c_str(),
-                                                    INSTALLFLAG_FORCE_UPDATE, pbReboot);
+                                                    CInstall::INSTALL_FLAG_FORCE, pbReboot);
 }
 
 bool Contains(const CStringList& list, const std::string& csText)

@@ -1,0 +1,457 @@
+// The install's edge cases, each run with `winsim run` on the default machine (Windows XP SP2) with a
+// few devices of its own added, and each with a small package of its own under C:\DRIVERS: what the user
+// sees afterwards (the result rows the trace log records, SETUP.LOG, the exit code, the device tree, the
+// registry and the windows the run showed).
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "SetupRunFixture.h"
+#include "install/CSoftwareDeviceInstaller.h"
+#include "platform/CRegistryKey.h"
+
+namespace
+{
+
+const char* const LOG = "C:\\DRIVERS\\NORVALIS_INSTALL.LOG";
+const char* const RESULT_FILE = "C:\\DRIVERS\\SETUP.LOG";
+const char* const RUN_KEY = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const MODEM_GUID = "{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+const char* const SYSTEM_GUID = "{4D36E97D-E325-11CE-BFC1-08002BE10318}";
+// The wizard's windows all carry this title: the confirmation, the busy window and the result list.
+const char* const PRESS_OK = "--answer 'window:Device driver installation wizard=OK@1'";
+
+// PCI devices of our own vendor, without drivers: a multifunction card with three child functions, two
+// modems, one whose install keeps Plug and Play busy for ten minutes and one that needs a restart.
+const char* const EDGE_DEVICES = R"(
+[Device.20]
+InstanceId=PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1&REV_01\4&5A1B2C3D&0&60F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1&REV_01|PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1
+Description=PCI Multifunction Device
+[Device.21]
+InstanceId=F0E1MF\CHILD_1\5&2B3C4D5E&0&0
+HardwareIDs=F0E1MF\CHILD_1
+Description=Multifunction Child
+Parent=PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1&REV_01\4&5A1B2C3D&0&60F0
+Exposed=1
+[Device.22]
+InstanceId=F0E1MF\CHILD_2\5&2B3C4D5E&0&1
+HardwareIDs=F0E1MF\CHILD_2
+Description=Multifunction Child
+Parent=PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1&REV_01\4&5A1B2C3D&0&60F0
+Exposed=1
+[Device.23]
+InstanceId=F0E1MF\CHILD_3\5&2B3C4D5E&0&2
+HardwareIDs=F0E1MF\CHILD_3
+Description=Multifunction Child
+Parent=PCI\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1&REV_01\4&5A1B2C3D&0&60F0
+Exposed=1
+[Device.24]
+InstanceId=PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1&REV_01\4&5A1B2C3D&0&68F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1&REV_01|PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1
+Description=PCI Simple Communications Controller
+[Device.25]
+InstanceId=PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1&REV_01\4&5A1B2C3D&0&70F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1&REV_01|PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1
+Description=PCI Simple Communications Controller
+[Device.26]
+InstanceId=PCI\VEN_F0E1&DEV_4C30&SUBSYS_4C30F0E1&REV_01\4&5A1B2C3D&0&78F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C30&SUBSYS_4C30F0E1&REV_01|PCI\VEN_F0E1&DEV_4C30&SUBSYS_4C30F0E1
+Description=PCI Simple Communications Controller
+InstallDelay=600000
+[Device.27]
+InstanceId=PCI\VEN_F0E1&DEV_4C40&SUBSYS_4C40F0E1&REV_01\4&5A1B2C3D&0&80F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C40&SUBSYS_4C40F0E1&REV_01|PCI\VEN_F0E1&DEV_4C40&SUBSYS_4C40F0E1
+Description=PCI Simple Communications Controller
+NeedsReboot=1
+)";
+
+struct MODEL
+{
+    const char* pszDesc;
+    const char* pszHardwareID;
+    const char* pszFile; // the one file the model copies
+};
+
+// A driver INF of one class whose models each copy one file from the package's folder.
+std::string DriverInf(const char* pszClass, const char* pszGuid, std::initializer_list<MODEL> models,
+                      const std::string& csMore = std::string())
+{
+    std::string text = std::string("[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=") + pszClass +
+                       "\r\nClassGUID=" + pszGuid +
+                       "\r\nProvider=Edge Maker\r\nDriverVer=06/01/2007,1.0.0.1\r\n\r\n"
+                       "[Manufacturer]\r\nEdge Maker=Models,NTx86\r\n\r\n[Models.NTx86]\r\n";
+    int n = 0;
+    for (const MODEL& model : models)
+        text += std::string(model.pszDesc) + "=Install_" + std::to_string(++n) + ", " + model.pszHardwareID + "\r\n";
+    std::string csSources = "\r\n[SourceDisksNames]\r\n1=Edge Disk,,,\r\n\r\n[SourceDisksFiles]\r\n";
+    n = 0;
+    for (const MODEL& model : models)
+    {
+        const std::string csN = std::to_string(++n);
+        text += "\r\n[Install_" + csN + ".NT]\r\nCopyFiles=Files_" + csN + "\r\n\r\n[Files_" + csN + "]\r\n" +
+                model.pszFile + "\r\n";
+        csSources += std::string(model.pszFile) + "=1\r\n";
+    }
+    return text + "\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\n" + csSources + csMore;
+}
+
+class InstallEdgeScenarioTest : public SetupRunFixture
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile = TestMachine::DeriveProfile("xp-sp2", "install-edge", EDGE_DEVICES);
+        return profile.c_str();
+    }
+
+    // Puts a package file under C:\DRIVERS.
+    static void Put(const std::string& csName, const std::string& csText)
+    {
+        ASSERT_TRUE(WriteWholeFile("C:\\DRIVERS\\" + csName, csText)) << csName;
+    }
+    // The hardware-detection library: only the devices present are listed.
+    static void PutDetectionLibrary() { ASSERT_TRUE(WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll")); }
+
+    int RunWith(const std::string& options, const std::string& args)
+    {
+        return Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' " + options + " -- 'C:\\DRIVERS\\Setup.exe' " +
+                     args);
+    }
+
+    // Starts Setup.exe, waits for a window showing csText, and returns the screen then; the run is ended
+    // there (its process group, started here, is killed).
+    std::string ScreenWhenShowing(const std::string& args, const std::string& csText)
+    {
+        const std::string winsim = "'" + m_bin + "/winsim'";
+        const std::string command = "setsid " + winsim + " run '" + MachineDir() + "' -- 'C:\\DRIVERS\\Setup.exe' " +
+                                    args + " >/dev/null 2>&1 & pid=$!; for i in $(seq 300); do " + winsim +
+                                    " screen '" + MachineDir() + "' | grep -qF '" + csText +
+                                    "' && break; sleep 0.1; done; " + winsim + " screen '" + MachineDir() +
+                                    "'; { kill -TERM -$pid; wait $pid; } 2>/dev/null";
+        std::string out;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return out;
+        char buffer[512];
+        while (fgets(buffer, sizeof(buffer), pipe))
+            out += buffer;
+        pclose(pipe);
+        return out;
+    }
+
+    std::string Journal() { return Winsim("journal '" + MachineDir() + "'"); }
+    std::string Devices() { return Winsim("devices '" + MachineDir() + "'"); }
+
+    // The trace log of the last run.
+    static std::string LastRun()
+    {
+        const std::string log = Read(LOG);
+        const size_t at = log.rfind("ENTRY: CSetupApp::RunSetupApp");
+        return at == std::string::npos ? log : log.substr(at);
+    }
+
+    // The review's verdict on each device, "description=STATUS", in list order.
+    static std::vector<std::string> Reviews(const std::string& log)
+    {
+        return Rows(log, "csDeviceDesc = ", ", SetupStatus = ");
+    }
+    // The result table the wizard was given after the install, "description=status".
+    static std::vector<std::string> ResultRows(const std::string& log)
+    {
+        const size_t at = log.rfind("GetInstallInfo : eInstallInfo = 1");
+        return at == std::string::npos ? std::vector<std::string>()
+                                       : Rows(log.substr(at), "szDeviceDesc = ", ", eDeviceStatus = ");
+    }
+    static std::vector<std::string> Rows(const std::string& log, const std::string& csKey, const std::string& csValue)
+    {
+        std::vector<std::string> rows;
+        for (size_t at = log.find(csKey); at != std::string::npos; at = log.find(csKey, at + 1))
+        {
+            const size_t nLineEnd = log.find_first_of("\r\n", at);
+            const std::string line = log.substr(at + csKey.size(), nLineEnd - at - csKey.size());
+            const size_t nSplit = line.find(csValue);
+            if (nSplit != std::string::npos)
+                rows.push_back(line.substr(0, nSplit) + "=" + line.substr(nSplit + csValue.size()));
+        }
+        return rows;
+    }
+
+    static std::string ResultCode(const std::string& csFile = RESULT_FILE)
+    {
+        const std::string text = Read(csFile);
+        const size_t at = text.find("ResultCode=");
+        return at == std::string::npos ? "(no result file)" : text.substr(at, text.find_first_of("\r\n", at) - at);
+    }
+
+    static bool HasRunValue(const char* pszName)
+    {
+        std::string value;
+        return CRegistryKey(HKEY_LOCAL_MACHINE, RUN_KEY).ReadString(pszName, value);
+    }
+
+    // The `winsim devices` block of the one device whose instance ID starts with csInstance.
+    std::string DeviceBlock(const std::string& csInstance)
+    {
+        const std::string devices = Devices();
+        const size_t at = devices.find(csInstance);
+        if (at == std::string::npos)
+            return std::string();
+        const size_t nEnd = devices.find("status:", at);
+        return devices.substr(at, devices.find('\n', nEnd) - at);
+    }
+};
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+// A package whose only INF is of class System: setup creates the root devices itself, and the review
+// finds them by their hardware IDs. A second run finds them and upgrades them in place. Without the
+// detection library every INF device counts as present.
+TEST_F(InstallEdgeScenarioTest, SystemOnlyPackageCreatesRootDevicesThenUpgradesThem)
+{
+    Put("TSYS.INF", DriverInf("System", SYSTEM_GUID,
+                              {{"Edge System Service", "ROOT\\F0E1TSV", "f0e1tsv.sys"},
+                               {"Edge System Service Extra", "ROOT\\F0E1TSVX", "f0e1tsv.sys"}}));
+    Put("f0e1tsv.sys", "driver");
+
+    ASSERT_EQ(0, Run("-S -L -F2"));
+    std::string log = LastRun();
+    EXPECT_EQ(Lines({"Edge System Service=DEVICE_INSTALLED", "Edge System Service Extra=DEVICE_INSTALLED"}),
+              Reviews(log))
+        << log;
+    // Nothing for the upgrade pass or Plug and Play to do: the tree is re-enumerated without a wait.
+    EXPECT_NE(std::string::npos, log.find("CInstall :: InstallSoftwareDevice : bNonInstalledDevices = 0")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Attempting to install"));
+    EXPECT_EQ(std::string::npos, log.find("ENTRY: CInstallMonitor::WaitForInstallCompletion"));
+    EXPECT_EQ("ResultCode=0", ResultCode());
+    std::string block = DeviceBlock("ROOT\\F0E1TSV\\0000");
+    EXPECT_NE(std::string::npos, block.find("hardware ids:   ROOT\\F0E1TSV, F0E1TSV\n")) << block;
+    EXPECT_NE(std::string::npos, block.find("description:    Edge System Service\n")) << block;
+    EXPECT_NE(std::string::npos, block.find("status:         started")) << block;
+
+    ASSERT_EQ(0, Run("-S -L -F2"));
+    log = LastRun();
+    EXPECT_EQ(Lines({"Edge System Service=DEVICE_UPGRADED", "Edge System Service Extra=DEVICE_UPGRADED"}), Reviews(log))
+        << log;
+    EXPECT_EQ("ResultCode=0", ResultCode());
+    // Upgraded where they are: no second instance of either root device.
+    const std::string devices = Devices();
+    EXPECT_EQ(std::string::npos, devices.find("ROOT\\F0E1TSV\\0001"));
+    EXPECT_EQ(std::string::npos, devices.find("ROOT\\F0E1TSVX\\0001"));
+
+    // The uninstall's removal takes the device of exactly that ID, not the one whose ID merely starts so.
+    EXPECT_TRUE(CSoftwareDeviceInstaller().RemoveRootDevice("F0E1TSV"));
+    EXPECT_NE(std::string::npos, DeviceBlock("ROOT\\F0E1TSV\\0000").find("status:         absent"));
+    EXPECT_NE(std::string::npos, DeviceBlock("ROOT\\F0E1TSVX\\0000").find("status:         started"));
+}
+
+// Two modems of one package: the first takes its driver in the upgrade pass, the second's driver cannot
+// be installed (its file is missing from the package). Once one device of the class is upgraded the
+// other is not tried again the old way; it is reported failed, and the run still succeeds.
+TEST_F(InstallEdgeScenarioTest, SecondModemOfAnUpgradedClassIsNotInstalledTheOldWay)
+{
+    PutDetectionLibrary();
+    Put("TWOMDM.INF", DriverInf("Modem", MODEM_GUID,
+                                {{"Edge Modem A", "PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1", "f0e1a.sys"},
+                                 {"Edge Modem B", "PCI\\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1", "f0e1b.sys"}}));
+    Put("f0e1a.sys", "driver");
+
+    ASSERT_EQ(0, RunWith(PRESS_OK, "-S3 -L -F2"));
+    const std::string log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("Flag as DEVICE_NOT_INSTALLED = PCI\\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1"))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("Installing devices the old fashion way"));
+    EXPECT_EQ(std::string::npos, log.find("ENTRY: CInstall::SetupForCleanUpIfAborted"));
+    EXPECT_EQ(Lines({"Edge Modem A=DEVICE_UPGRADED", "Edge Modem B=DEVICE_INSTALL_FAILED"}), Reviews(log));
+    EXPECT_EQ(Lines({"Edge Modem A=4", "Edge Modem B=5"}), ResultRows(log));
+    EXPECT_EQ("ResultCode=0", ResultCode());
+    EXPECT_NE(std::string::npos, DeviceBlock("PCI\\VEN_F0E1&DEV_4C20").find("status:         started"));
+    EXPECT_NE(std::string::npos, DeviceBlock("PCI\\VEN_F0E1&DEV_4C21").find("driver:         -"));
+}
+
+// "GS": the result list shows only the devices that succeeded.
+TEST_F(InstallEdgeScenarioTest, SuccessResultsOnlyLeaveFailedDevicesOutOfTheResultList)
+{
+    PutDetectionLibrary();
+    Put("TWOMDM.INF", DriverInf("Modem", MODEM_GUID,
+                                {{"Edge Modem A", "PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1", "f0e1a.sys"},
+                                 {"Edge Modem B", "PCI\\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1", "f0e1b.sys"}}));
+    Put("f0e1a.sys", "driver");
+
+    const std::string screen = ScreenWhenShowing("-S3 -GS -L -F2", "Installation results.");
+    EXPECT_NE(std::string::npos, screen.find("row: Edge Modem A | SUCCESS")) << screen;
+    EXPECT_EQ(std::string::npos, screen.find("Edge Modem B")) << screen;
+    EXPECT_EQ(Lines({"Edge Modem A=4"}), ResultRows(LastRun()));
+}
+
+namespace
+{
+
+const char* const MEDIA_GUID = "{4D36E96C-E325-11CE-BFC1-08002BE10318}";
+
+// The multifunction card's package: the card's INF names three child functions, each with an INF of its
+// own; the second child's driver file is missing from the package.
+void PutMultifunctionPackage()
+{
+    const std::string csChildren = "\r\n[Install_1.NT.HW]\r\nAddReg=Child_AddReg\r\n\r\n[Child_AddReg]\r\n"
+                                   "HKR,ENUM\\Device1,HardwareID,,\"F0E1MF\\CHILD_1\"\r\n"
+                                   "HKR,ENUM\\Device2,HardwareID,,\"F0E1MF\\CHILD_2\"\r\n"
+                                   "HKR,ENUM\\Device3,HardwareID,,\"F0E1MF\\CHILD_3\"\r\n";
+    ASSERT_TRUE(WriteWholeFile(
+        "C:\\DRIVERS\\MFMODEM.INF",
+        DriverInf("Modem", MODEM_GUID,
+                  {{"Edge Multifunction Modem", "PCI\\VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1", "f0e1mf.sys"}}, csChildren)));
+    for (const char* pszN : {"1", "2", "3"})
+    {
+        const std::string csID = std::string("F0E1MF\\CHILD_") + pszN;
+        const std::string csFile = std::string("f0e1c") + pszN + ".sys";
+        const std::string csDesc = std::string("Edge Child ") + pszN;
+        ASSERT_TRUE(WriteWholeFile(std::string("C:\\DRIVERS\\MFCHILD") + pszN + ".INF",
+                                   DriverInf("MEDIA", MEDIA_GUID, {{csDesc.c_str(), csID.c_str(), csFile.c_str()}})));
+    }
+    for (const char* pszFile : {"f0e1mf.sys", "f0e1c1.sys", "f0e1c3.sys"})
+        ASSERT_TRUE(WriteWholeFile(std::string("C:\\DRIVERS\\") + pszFile, "driver"));
+}
+
+} // namespace
+
+// The card takes its driver and two of its children theirs; the second child gets none. The device
+// counts as failed: FAILURE, exit code 1, ResultCode=1, and its failed install handed to the clean-up
+// (which this build cannot run yet and says so). With "UBI" the card goes the old way, which writes the
+// clean-up hand-off; it is gone again when the run ends, and the parked in-box INFs are back.
+TEST_F(InstallEdgeScenarioTest, DeviceWhoseSecondChildHasNoDriverFailsAndIsCleanedUp)
+{
+    PutDetectionLibrary();
+    PutMultifunctionPackage();
+    ASSERT_FALSE(HasFatalFailure());
+
+    EXPECT_EQ(1, Run("-S -L -F2"));
+    std::string log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("Attempting to install F0E1MF\\CHILD_2 : C:\\DRIVERS\\MFCHILD2.INF\r\n"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("Child Device Installed = F0E1MF\\CHILD_1"));
+    EXPECT_EQ(std::string::npos, log.find("Child Device Installed = F0E1MF\\CHILD_2"));
+    EXPECT_EQ(Lines({"Edge Multifunction Modem=DEVICE_INSTALL_FAILED"}), Reviews(log));
+    const size_t nCleanUp = log.find("ENTRY: CInstall::CleanUpFailedInstall");
+    ASSERT_NE(std::string::npos, nCleanUp);
+    EXPECT_NE(
+        std::string::npos,
+        log.find("csDeviceID = VEN_F0E1&DEV_4C10&SUBSYS_4C10F0E1, csBusType = PCI, csClassType = Modem", nCleanUp));
+    EXPECT_NE(std::string::npos, log.find("CUninstall::Uninstall : not available in this build", nCleanUp));
+    EXPECT_EQ("ResultCode=1", ResultCode());
+    EXPECT_FALSE(HasRunValue("DVXCU2"));
+    EXPECT_NE(std::string::npos, DeviceBlock("F0E1MF\\CHILD_1").find("status:         started"));
+    EXPECT_NE(std::string::npos, DeviceBlock("F0E1MF\\CHILD_2").find("driver:         -"));
+
+    EXPECT_EQ(1, Run("-S -L -F2 -UBI"));
+    log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("Installing devices the old fashion way"));
+    EXPECT_EQ(Lines({"Edge Multifunction Modem=DEVICE_INSTALL_FAILED"}), Reviews(log));
+    EXPECT_EQ("ResultCode=1", ResultCode());
+    const std::string journal = Journal();
+    EXPECT_NE(std::string::npos,
+              journal.find("\"DVXCU2\"=\"C:\\\\WINDOWS\\\\TEMP\\\\DVXCU2.EXE -CLEAN_UP_AFTER_CRASH\""))
+        << journal;
+    EXPECT_FALSE(HasRunValue("DVXCU2"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\WINDOWS\\inf\\mdmgen.inf"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\WINDOWS\\TEMP\\DVX_INBUILD_INF\\MDMGEN.INF"));
+}
+
+// "PRE" with none of the package's devices present: the run turns into an install without hardware (the
+// No Enumeration case); the INFs are made known and every device counts as installed without a test.
+TEST_F(InstallEdgeScenarioTest, PreInstallWithoutHardwareReportsEveryDeviceInstalled)
+{
+    PutDetectionLibrary();
+    Put("ABSENT.INF", DriverInf("Modem", MODEM_GUID,
+                                {{"Edge Absent Modem", "PCI\\VEN_F0E1&DEV_4C50&SUBSYS_4C50F0E1", "f0e1x.sys"},
+                                 {"Edge Absent Modem 2", "PCI\\VEN_F0E1&DEV_4C51&SUBSYS_4C51F0E1", "f0e1x.sys"}}));
+    Put("f0e1x.sys", "driver");
+
+    ASSERT_EQ(0, RunWith(PRESS_OK, "-S3 -PRE -L -F2"));
+    const std::string log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("Setting for No Enumeration Case")) << log;
+    EXPECT_EQ(Lines({"Edge Absent Modem=DEVICE_INSTALLED", "Edge Absent Modem 2=DEVICE_INSTALLED"}), Reviews(log));
+    // With "PRE" nothing is deferred to a restart, and the result list is shown.
+    EXPECT_EQ(std::string::npos, log.find("CInstallNoEnum::SetupInstallNoEnum"));
+    EXPECT_EQ(Lines({"Edge Absent Modem=4", "Edge Absent Modem 2=4"}), ResultRows(log));
+    EXPECT_EQ(std::string::npos, log.find("Attempting to install"));
+    EXPECT_EQ(std::string::npos, log.find("Installing devices the old fashion way"));
+    EXPECT_EQ("ResultCode=0", ResultCode());
+    EXPECT_NE(std::string::npos, Winsim("store '" + MachineDir() + "'").find("oem0.inf"));
+}
+
+// "NE" (and "NOHW") without "PRE": files only, the deferred install is set up (a later piece; this build
+// says so) and no result list is shown.
+TEST_F(InstallEdgeScenarioTest, NoHardwareWithoutPreShowsNoResultList)
+{
+    PutDetectionLibrary();
+    Put("TWOMDM.INF",
+        DriverInf("Modem", MODEM_GUID, {{"Edge Modem A", "PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1", "f0e1a.sys"}}));
+    Put("f0e1a.sys", "driver");
+
+    for (const char* pszSwitch : {"-NE", "-NOHW"})
+    {
+        ASSERT_EQ(0, RunWith(PRESS_OK, std::string("-S3 -L -F2 ") + pszSwitch)) << pszSwitch;
+        const std::string log = LastRun();
+        EXPECT_EQ(Lines({"Edge Modem A=DEVICE_INSTALLED"}), Reviews(log)) << pszSwitch;
+        EXPECT_NE(std::string::npos, log.find("CInstallNoEnum::SetupInstallNoEnum : not available in this build"));
+        EXPECT_EQ(std::string::npos, log.find("GetInstallInfo : eInstallInfo = 1")) << pszSwitch;
+        EXPECT_EQ("ResultCode=0", ResultCode());
+        // The device itself is left to Plug and Play.
+        EXPECT_NE(std::string::npos, DeviceBlock("PCI\\VEN_F0E1&DEV_4C20").find("driver:         -"));
+    }
+    EXPECT_EQ(std::string::npos, Journal().find("Installation results."));
+}
+
+// Plug and Play still busy with the device when the time limit ("T") runs out: the wait ends on its
+// time-out and the device is reported failed. "UBI" sends it the old way, where Plug and Play installs it.
+TEST_F(InstallEdgeScenarioTest, CompletionWaitTimingOutReportsTheDeviceFailed)
+{
+    PutDetectionLibrary();
+    Put("SLOW.INF",
+        DriverInf("Modem", MODEM_GUID, {{"Edge Slow Modem", "PCI\\VEN_F0E1&DEV_4C30&SUBSYS_4C30F0E1", "f0e1s.sys"}}));
+    Put("f0e1s.sys", "driver");
+
+    EXPECT_EQ(1, Run("-S -L -F2 -UBI -T=30"));
+    const std::string log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("PNP Manager Started")) << log;
+    EXPECT_NE(std::string::npos, log.find("Install Completed : Time out"));
+    EXPECT_EQ(Lines({"Edge Slow Modem=DEVICE_INSTALL_FAILED"}), Reviews(log));
+    EXPECT_EQ("ResultCode=1", ResultCode());
+    EXPECT_FALSE(HasRunValue("DVXCU2"));
+    const std::string block = DeviceBlock("PCI\\VEN_F0E1&DEV_4C30");
+    EXPECT_NE(std::string::npos, block.find("driver:         -")) << block;
+}
+
+// The package on a write-protected medium: the trace log goes to the temporary folder, the result file
+// where "F2" says, and the outcome is the same as from a writable folder.
+TEST_F(InstallEdgeScenarioTest, PackageOnWriteProtectedMediumStillReports)
+{
+    const std::string csMedium = "C:\\CDROM\\";
+    ASSERT_TRUE(CreateDirectoryA(csMedium.c_str(), nullptr));
+    ASSERT_TRUE(WriteImage(csMedium + "Setup.exe", "exe", "setup"));
+    ASSERT_TRUE(WriteImage(csMedium + "DVXDLL.DLL", "dll", "dvxdll"));
+    ASSERT_TRUE(WriteWholeFile(csMedium + "TWOMDM.INF",
+                               DriverInf("Modem", MODEM_GUID,
+                                         {{"Edge Modem A", "PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1", "f0e1a.sys"},
+                                          {"Edge Modem B", "PCI\\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1", "f0e1b.sys"}})));
+    ASSERT_TRUE(WriteWholeFile(csMedium + "f0e1a.sys", "driver"));
+    ASSERT_EQ(0, Shell("'" + m_bin + "/winsim' protect '" + MachineDir() + "' 'C:\\CDROM'"));
+
+    EXPECT_EQ(0, Shell("'" + m_bin + "/winsim' run '" + MachineDir() +
+                       "' -- 'C:\\CDROM\\Setup.exe' -S -L '-F2=C:\\RESULTS\\SETUP.LOG'"));
+    const std::string log =
+        Read("C:\\Documents and Settings\\Administrator\\Local Settings\\Temp\\NORVALIS_INSTALL.LOG");
+    EXPECT_EQ(Lines({"Edge Modem A=DEVICE_UPGRADED", "Edge Modem B=DEVICE_INSTALL_FAILED"}), Reviews(log)) << log;
+    EXPECT_EQ("ResultCode=0", ResultCode("C:\\RESULTS\\SETUP.LOG"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\CDROM\\NORVALIS_INSTALL.LOG"));
+    EXPECT_NE(std::string::npos, DeviceBlock("PCI\\VEN_F0E1&DEV_4C20").find("status:         started"));
+    // The device whose file is missing is left as it was found, not half-installed.
+    const std::string block = DeviceBlock("PCI\\VEN_F0E1&DEV_4C21");
+    EXPECT_NE(std::string::npos, block.find("driver:         -")) << block;
+    EXPECT_NE(std::string::npos, block.find("status:         problem 28 (no driver)")) << block;
+}
