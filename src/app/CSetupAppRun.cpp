@@ -106,7 +106,12 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
         m_SetupParms.nRetVal = 0;
     }
     else if (dwMode & SETUP_MODE_CLEAN_UP)
-        CInstall::CleanUpAfterCrash();
+    {
+        // The object's end does the clean-up: it removes the Run value that started this run and puts
+        // back the in-box INFs the interrupted run had parked.
+        CInstall install;
+        install.CleanUpAfterCrash();
+    }
     else if (dwMode & SETUP_MODE_DEVINI)
         RunSingleDeviceIni();
     else if (dwMode & SETUP_MODE_CLOSE_ARP)

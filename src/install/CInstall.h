@@ -57,7 +57,7 @@ public:
     void CleanUpFailedInstall();
     void SetupForRunScenario(const char* pszExeName, const char* pszCommandLine);
     void SetupForCleanUpIfAborted();
-    static void CleanUpAfterCrash();
+    void CleanUpAfterCrash();
 
     // For the run flow and tests: the setup parameters this run works on before a phase has set them.
     void SetSetupParms(SETUP_PARMS* pSetupParms) { m_pSetupParms = pSetupParms; }

@@ -1,6 +1,9 @@
 // The install's edge cases on the default machine with devices and packages of their own: root devices,
 // classes with one device upgraded, failing child functions, success-only results, installs without
 // hardware, the completion wait timing out and a write-protected package medium.
+#include <cctype>
+#include <fstream>
+
 #include "InstallEdgeFixture.h"
 #include "install/CSoftwareDeviceInstaller.h"
 
@@ -252,4 +255,67 @@ TEST_F(InstallEdgeScenarioTest, PackageOnWriteProtectedMediumStillReports)
     const std::string block = DeviceBlock("PCI\\VEN_F0E1&DEV_4C21");
     EXPECT_NE(std::string::npos, block.find("driver:         -")) << block;
     EXPECT_NE(std::string::npos, block.find("status:         problem 28 (no driver)")) << block;
+}
+
+// A package for a device that is not there names the device class in the error box.
+TEST_F(InstallEdgeScenarioTest, PackageForAbsentDeviceSaysWhichClassWasNotFound)
+{
+    PutDetectionLibrary();
+    Put("ABSENT.INF",
+        DriverInf("Modem", MODEM_GUID, {{"Edge Absent Modem", "PCI\\VEN_F0E1&DEV_4C50&SUBSYS_4C50F0E1", "f0e1x.sys"}}));
+    EXPECT_EQ(1, Run("-S -L -F2"));
+    EXPECT_NE(std::string::npos,
+              Journal().find("ERROR  Driver Installation Failed: Could not find the Modem device for this driver."));
+    EXPECT_EQ("ResultCode=1", ResultCode());
+}
+
+// A run killed while the in-box modem INFs are parked and the clean-up hand-off is written: at the next
+// logon the clean-up run puts the INFs back and removes its own Run value, so it runs only once. The kill
+// point is searched for, each attempt on a machine of its own (a reboot of this test's machine would end
+// the test process).
+TEST_F(InstallEdgeScenarioTest, CleanUpRunAfterAKilledInstallRestoresParkedInfsAndRunsOnce)
+{
+    const std::string winsim = "'" + m_bin + "/winsim' ";
+    const std::string package = MachineDir() + "-package";
+    const std::string machine = MachineDir() + "-killed";
+    ASSERT_EQ(0, Shell("mkdir -p '" + package + "'"));
+    {
+        std::ofstream(package + "/EDGEMDM.INF") << DriverInf(
+            "Modem", MODEM_GUID, {{"Edge Modem A", "PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1", "f0e1a.sys"}});
+        std::ofstream(package + "/f0e1a.sys") << "driver";
+    }
+    const std::string parked = "C:\\WINDOWS\\TEMP\\DVX_INBUILD_INF";
+    // File names in upper case: the in-box INF is "mdmgen.inf", its parked copy "MDMGEN.INF".
+    auto Listing = [&](const std::string& csFolder)
+    {
+        std::string text = Winsim("ls '" + machine + "' '" + csFolder + "'");
+        for (char& ch : text)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        return text;
+    };
+    bool bFound = false;
+    for (int nCall = 1500; nCall <= 20000 && !bFound; nCall += 150)
+    {
+        ASSERT_EQ(0, Shell("rm -rf '" + machine + "' && " + winsim + "new '" + Profile() + "' '" + machine + "' && " +
+                           winsim + "put '" + machine + "' '" + package + "' 'C:\\DRIVERS' && " + winsim + "image '" +
+                           machine + "' setup 'C:\\DRIVERS\\Setup.exe' && " + winsim + "image '" + machine +
+                           "' dvxdll 'C:\\DRIVERS\\DVXDLL.DLL'"));
+        const int nExit = Shell(winsim + "run '" + machine + "' --crash-at " + std::to_string(nCall) +
+                                " -- 'C:\\DRIVERS\\Setup.exe' -S -L -F2 -UBI");
+        if (nExit != 139)
+            break;
+        bFound = Listing(parked).find("MDMGEN.INF") != std::string::npos &&
+                 Winsim("reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2") != std::string::npos;
+    }
+    ASSERT_TRUE(bFound) << "no kill point with the INFs parked and the hand-off written";
+    EXPECT_EQ(std::string::npos, Listing("C:\\WINDOWS\\inf").find("MDMGEN.INF"));
+
+    ASSERT_EQ(0, Shell(winsim + "reboot '" + machine + "'"));
+    EXPECT_NE(std::string::npos,
+              Winsim("journal '" + machine + "'")
+                  .find("machine  run          C:\\WINDOWS\\TEMP\\DVXCU2.EXE -CLEAN_UP_AFTER_CRASH"));
+    EXPECT_NE(std::string::npos, Listing("C:\\WINDOWS\\inf").find("MDMGEN.INF"));
+    EXPECT_EQ(std::string::npos, Listing(parked).find("MDMGEN.INF"));
+    EXPECT_EQ(std::string::npos, Winsim("reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2"));
+    Shell("rm -rf '" + machine + "' '" + package + "'");
 }
