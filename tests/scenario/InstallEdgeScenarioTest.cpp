@@ -319,3 +319,26 @@ TEST_F(InstallEdgeScenarioTest, CleanUpRunAfterAKilledInstallRestoresParkedInfsA
     EXPECT_EQ(std::string::npos, Winsim("reg '" + machine + "' export 'HKLM\\" + RUN_KEY + "'").find("DVXCU2"));
     Shell("rm -rf '" + machine + "' '" + package + "'");
 }
+
+// The plug-in prompt for a USB DSL modem that never arrives closes by itself after two minutes, as if
+// cancelled: no wait for Plug and Play, the modem reported failed.
+TEST_F(InstallEdgeScenarioTest, DslPromptWithNothingPluggedInGivesUpAfterTwoMinutes)
+{
+    Put("EDGEDSL.INF", DriverInf("Net", "{4D36E972-E325-11CE-BFC1-08002BE10318}",
+                                 {{"Edge USB DSL Modem", "USB\\VID_F0E1&PID_3A01", "f0e1dsl.sys"}}));
+    Put("f0e1dsl.sys", "driver");
+    EXPECT_EQ(1, Run("-S -L -F2"));
+    const std::string log = LastRun();
+    EXPECT_NE(std::string::npos, log.find("EXIT:  CSetupADSL::DisplayPlugInUSBDeviceDlg : bRetVal = 0")) << log;
+    EXPECT_EQ(Lines({"Edge USB DSL Modem=DEVICE_INSTALL_FAILED"}), Reviews(log));
+    EXPECT_EQ("ResultCode=1", ResultCode());
+    const std::string journal = Journal();
+    const size_t nShown = journal.find("window   show         Edge USB DSL Modem");
+    const size_t nClosed = journal.find("window   destroy      Edge USB DSL Modem");
+    ASSERT_NE(std::string::npos, nShown) << journal;
+    ASSERT_NE(std::string::npos, nClosed);
+    const std::string csShown = journal.substr(journal.rfind('\n', nShown) + 1, 19);
+    const std::string csClosed = journal.substr(journal.rfind('\n', nClosed) + 1, 19);
+    EXPECT_EQ("2007-06-15 09:00:02", csShown);
+    EXPECT_EQ("2007-06-15 09:02:02", csClosed);
+}
