@@ -40,8 +40,9 @@ BOOL CInstall::RunUpgradePass(BOOL& bRequireReboot)
     for (size_t i = 0; i < m_DeviceDataList.GetCount(); ++i)
     {
         const DEVICE_DATA data = m_DeviceDataList.GetAt(i);
-        std::string csINF = data.csEnumFileName;
-        if (Contains(cslHandled, csINF) && m_DIFxInstall.IsDifxCase(&csINF[0]))
+        const std::string& csINF = data.csEnumFileName;
+        // Only the answer is needed: the library's path would not fit in the INF's text.
+        if (Contains(cslHandled, csINF) && m_DIFxInstall.IsDifxCase(nullptr))
             continue;
         if (EqualsNoCase(data.csClassType, "SYSTEM"))
             continue;

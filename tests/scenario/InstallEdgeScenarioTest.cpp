@@ -342,3 +342,58 @@ TEST_F(InstallEdgeScenarioTest, DslPromptWithNothingPluggedInGivesUpAfterTwoMinu
     EXPECT_EQ("2007-06-15 09:00:02", csShown);
     EXPECT_EQ("2007-06-15 09:02:02", csClosed);
 }
+
+namespace
+{
+
+// Windows Vista x64 with the driver package library in System32 and two modems of ours; the program
+// runs as its 64-bit twin.
+class VistaEdgeScenarioTest : public InstallEdgeScenarioTest
+{
+protected:
+    const char* Profile() const override
+    {
+        static const std::string profile = TestMachine::DeriveProfile("vista-x64", "install-edge-vista", R"(
+[Device.20]
+InstanceId=PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1&REV_01\4&5A1B2C3D&0&68F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1&REV_01|PCI\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1
+Description=PCI Simple Communications Controller
+[Device.21]
+InstanceId=PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1&REV_01\4&5A1B2C3D&0&70F0
+HardwareIDs=PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1&REV_01|PCI\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1
+Description=PCI Simple Communications Controller
+)");
+        return profile.c_str();
+    }
+};
+
+} // namespace
+
+// Two models of one INF: the driver package install of the first record covers the INF, so the second
+// record gets no install call of its own; both devices end with the package's driver.
+TEST_F(VistaEdgeScenarioTest, SecondRecordOfAnInfInstalledByThePackageGetsNoCallOfItsOwn)
+{
+    std::string inf = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Modem\r\nClassGUID=" + std::string(MODEM_GUID) +
+                      "\r\nProvider=Edge Maker\r\nDriverVer=06/01/2007,1.0.0.1\r\nCatalogFile=edgemdm.cat\r\n"
+                      "\r\n[Manufacturer]\r\nEdge Maker=Models,NTamd64\r\n\r\n[Models.NTamd64]\r\n"
+                      "Edge Modem A=Modem_Install, PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1\r\n"
+                      "Edge Modem B=Modem_Install, PCI\\VEN_F0E1&DEV_4C21&SUBSYS_4C21F0E1\r\n"
+                      "\r\n[Modem_Install.NT]\r\nCopyFiles=Modem_Files\r\n\r\n[Modem_Files]\r\nf0e1a.sys\r\n"
+                      "\r\n[DestinationDirs]\r\nDefaultDestDir=12\r\n\r\n[SourceDisksNames]\r\n1=Edge Disk,,,\r\n"
+                      "\r\n[SourceDisksFiles]\r\nf0e1a.sys=1\r\n";
+    Put("EDGEMDM.INF", inf);
+    Put("edgemdm.cat", "catalog");
+    Put("f0e1a.sys", "driver");
+    ASSERT_TRUE(
+        WriteWholeFile("C:\\DRIVERS\\SETUP64.EXE",
+                       "WINSIM-IMAGE 1\r\nKind=exe\r\nProgram=setup\r\nMachine=x64\r\nFileVersion=4.0.17.1\r\n"));
+
+    ASSERT_EQ(0, Shell("'" + m_bin + "/winsim' run '" + MachineDir() + "' -- 'C:\\DRIVERS\\SETUP64.EXE' -S -L -F2"));
+    const std::string log = Read("C:\\DRIVERS\\NORVALIS_INSTALL64.LOG");
+    EXPECT_NE(std::string::npos, log.find("Attempting to install PCI\\VEN_F0E1&DEV_4C20&SUBSYS_4C20F0E1")) << log;
+    EXPECT_NE(std::string::npos, log.find("CDIFxInstall :: InstallViaDifxApi : bRetVal = 1"));
+    EXPECT_EQ(std::string::npos, log.find("Attempting to install PCI\\VEN_F0E1&DEV_4C21"));
+    EXPECT_EQ(Lines({"Edge Modem A=DEVICE_UPGRADED", "Edge Modem B=DEVICE_UPGRADED"}), Reviews(log));
+    EXPECT_EQ("ResultCode=0", ResultCode());
+    EXPECT_NE(std::string::npos, DeviceBlock("PCI\\VEN_F0E1&DEV_4C21").find("status:         started"));
+}
