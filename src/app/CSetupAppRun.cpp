@@ -107,7 +107,8 @@ int CSetupApp::RunSetupApp(const char* pszCommandLine)
     }
     else if (dwMode & SETUP_MODE_CLEAN_UP)
     {
-        // The install object's end takes the run-at-logon hand-off away: the clean-up runs once.
+        // The object's end does the clean-up: it removes the Run value that started this run and puts
+        // back the in-box INFs the interrupted run had parked.
         CInstall install;
         install.CleanUpAfterCrash();
     }

@@ -38,6 +38,7 @@ public:
     size_t GetCopyFileListFromINF();
     BOOL RunSetupCopyOEMInf();
     BOOL InstallSoftwareDevice();
+    BOOL UpdateRootDevice(const DEVICE_DATA& data);
     BOOL ReenumerateSystem();
     BOOL InstallChildDevices(const DEVICE_DATA& data, BOOL* pbRebootRequired);
     BOOL IsUpgradeScenario();
@@ -68,6 +69,8 @@ public:
     static const char* const CLEAN_UP_SWITCH;
     // Progress added for each device of the upgrade pass.
     static constexpr int UPGRADE_STEP = 5;
+    // INSTALLFLAG_FORCE of the driver update call: install even over a driver as new.
+    static constexpr DWORD INSTALL_FLAG_FORCE = 1;
 
 private:
     BOOL RunUpgradePass(BOOL& bRequireReboot);

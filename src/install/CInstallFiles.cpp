@@ -85,11 +85,37 @@ BOOL CInstall::InstallSoftwareDevice()
         }
         TraceLine("csINFFileName = %s, csDeviceDesc = %s, csDeviceID = %s\n", data.csEnumFileName.c_str(),
                   data.csDeviceDesc.c_str(), data.csDeviceID.c_str());
+        // A root device that a previous run created is still there: a second one would run the same
+        // service twice, so its driver is updated in place.
+        if (data.SetupStatus == DEVICE_UPGRADE_PENDING)
+        {
+            UpdateRootDevice(data);
+            continue;
+        }
         devices.push_back({data.csEnumFileName, data.csDeviceID, data.csDeviceDesc, std::string()});
     }
     CSoftwareDeviceInstaller().InstallSoftwareDevices(devices);
     TraceLine("CInstall :: InstallSoftwareDevice : bNonInstalledDevices = %d\n", bNonInstalledDevices);
     return trace.Return(bNonInstalledDevices);
+}
+
+BOOL CInstall::UpdateRootDevice(const DEVICE_DATA& data)
+{
+    CTraceScope trace("CInstall::UpdateRootDevice");
+    TraceLine("Attempting to update %s - %s\n", data.csBusTypeAndDeviceID.c_str(), data.csEnumFileName.c_str());
+    KDeviceApi* pApi = GetDeviceApi();
+    BOOL bReboot = FALSE;
+    if (!pApi ||
+        pApi->KUpdateDriverForPlugAndPlayDevices(nullptr, data.csBusTypeAndDeviceID.c_str(),
+                                                 data.csEnumFileName.c_str(), INSTALL_FLAG_FORCE, &bReboot) != 1)
+    {
+        TraceLine("FAILED : KUpdateDriverForPlugAndPlayDevices call Failed : GetLastError() = %X\n",
+                  static_cast<unsigned>(GetLastError()));
+        return trace.Return(FALSE);
+    }
+    if (bReboot)
+        TraceLine("bRequireReboot = TRUE : Setting for Reboot\n");
+    return trace.Return(TRUE);
 }
 
 BOOL CInstall::ReenumerateSystem()

@@ -13,15 +13,13 @@
 namespace
 {
 
-const DWORD INSTALLFLAG_FORCE_UPDATE = 1;
-
 BOOL UpdateDriver(const std::string& csHardwareID, const std::string& csINF, BOOL* pbReboot)
 {
     KDeviceApi* pApi = GetDeviceApi();
     if (!pApi)
         return FALSE;
     return pApi->KUpdateDriverForPlugAndPlayDevices(nullptr, csHardwareID.c_str(), csINF.c_str(),
-                                                    INSTALLFLAG_FORCE_UPDATE, pbReboot);
+                                                    CInstall::INSTALL_FLAG_FORCE, pbReboot);
 }
 
 bool Contains(const CStringList& list, const std::string& csText)
@@ -42,8 +40,9 @@ BOOL CInstall::RunUpgradePass(BOOL& bRequireReboot)
     for (size_t i = 0; i < m_DeviceDataList.GetCount(); ++i)
     {
         const DEVICE_DATA data = m_DeviceDataList.GetAt(i);
-        std::string csINF = data.csEnumFileName;
-        if (Contains(cslHandled, csINF) && m_DIFxInstall.IsDifxCase(&csINF[0]))
+        const std::string& csINF = data.csEnumFileName;
+        // Only the answer is needed: the library's path would not fit in the INF's text.
+        if (Contains(cslHandled, csINF) && m_DIFxInstall.IsDifxCase(nullptr))
             continue;
         if (EqualsNoCase(data.csClassType, "SYSTEM"))
             continue;
