@@ -36,9 +36,7 @@ protected:
         SetupRunFixture::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_EQ(0, Shell("'" + m_bin + "/winsim' put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
-                           "/samples/package' 'C:\\DRIVERS'"));
-        ASSERT_TRUE(WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll"));
+        ASSERT_TRUE(PutSamplePackage());
         const std::string cabinet(reinterpret_cast<const char*>(kSampleCabinet), sizeof(kSampleCabinet));
         ASSERT_TRUE(WriteWholeFile("C:\\DRIVERS\\EXTRAS.CAB", cabinet));
         // The codec's driver alone in the folder the device section names.

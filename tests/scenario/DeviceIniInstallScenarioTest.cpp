@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "FileText.h"
+#include "HostCommand.h"
 #include "ProductMachine.h"
 #include "inf/CInf.h"
 #include "devapi/KDeviceApi.h"
@@ -14,19 +15,6 @@ namespace
 {
 
 const char* kDriverKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000";
-
-std::string HostCommandOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[512];
-    while (fgets(buffer, sizeof(buffer), pipe))
-        out += buffer;
-    pclose(pipe);
-    return out;
-}
 
 class DeviceIniInstallScenarioTest : public ProductMachine
 {

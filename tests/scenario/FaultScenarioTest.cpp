@@ -19,19 +19,6 @@
 namespace
 {
 
-std::string HostOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[1024];
-    while (fgets(buffer, sizeof(buffer), pipe))
-        out += buffer;
-    pclose(pipe);
-    return out;
-}
-
 // ---- Runs of Setup.exe with `winsim run --fail` ----------------------------------------------------------
 
 class FaultRunTest : public SetupRunFixture
@@ -56,7 +43,7 @@ protected:
     std::string Faults(const std::string& function)
     {
         std::string faults;
-        std::string journal = HostOutput("'" + m_bin + "/winsim' journal '" + MachineDir() + "' 2>&1");
+        std::string journal = HostCommandOutput("'" + m_bin + "/winsim' journal '" + MachineDir() + "' 2>&1");
         for (size_t start = 0, end; start < journal.size(); start = end + 1)
         {
             end = journal.find('\n', start);
@@ -180,7 +167,7 @@ protected:
     }
     std::string RegExport()
     {
-        return HostOutput("'" + m_winsim + "' reg '" + MachineDir() + "' export 'HKLM\\" + kDriverKey + "'");
+        return HostCommandOutput("'" + m_winsim + "' reg '" + MachineDir() + "' export 'HKLM\\" + kDriverKey + "'");
     }
     static bool Copied()
     {

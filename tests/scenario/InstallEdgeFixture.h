@@ -131,15 +131,7 @@ protected:
                                     " screen '" + MachineDir() + "' | grep -qF '" + csText +
                                     "' && break; sleep 0.1; done; " + winsim + " screen '" + MachineDir() +
                                     "'; { kill -TERM -$pid; wait $pid; } 2>/dev/null";
-        std::string out;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
+        return HostCommandOutput(command);
     }
 
     std::string Journal() { return Winsim("journal '" + MachineDir() + "'"); }

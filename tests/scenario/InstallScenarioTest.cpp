@@ -43,9 +43,7 @@ protected:
         SetupRunFixture::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_EQ(0, Shell(Winsim() + " put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
-                           "/samples/package' 'C:\\DRIVERS'"));
-        ASSERT_TRUE(WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll"));
+        ASSERT_TRUE(PutSamplePackage());
     }
 
     std::string Winsim() const { return "'" + m_bin + "/winsim'"; }
@@ -56,18 +54,7 @@ protected:
         return Shell(Winsim() + " run '" + MachineDir() + "' " + options + " -- 'C:\\DRIVERS\\Setup.exe' " + args);
     }
 
-    std::string Output(const std::string& command)
-    {
-        std::string out;
-        FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
-    }
+    static std::string Output(const std::string& command) { return HostCommandOutput(command + " 2>&1"); }
 
     std::string Devices() { return Output(Winsim() + " devices '" + MachineDir() + "'"); }
 

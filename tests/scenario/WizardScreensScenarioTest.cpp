@@ -68,9 +68,7 @@ protected:
         SetupRunFixture::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_EQ(0, Shell("'" + m_bin + "/winsim' put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
-                           "/samples/package' 'C:\\DRIVERS'"));
-        ASSERT_TRUE(WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll"));
+        ASSERT_TRUE(PutSamplePackage());
     }
 
     std::string ScreensDir() const { return MachineDir() + "/screens"; }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FileText.h"
+#include "HostCommand.h"
 #include "ProductMachine.h"
 
 class SetupRunFixture : public ProductMachine
@@ -41,15 +42,15 @@ protected:
     // "journal '" + MachineDir() + "'".
     std::string Winsim(const std::string& args)
     {
-        std::string out;
-        FILE* pipe = popen(("'" + m_bin + "/winsim' " + args + " 2>&1").c_str(), "r");
-        if (!pipe)
-            return out;
-        char buffer[512];
-        while (fgets(buffer, sizeof(buffer), pipe))
-            out += buffer;
-        pclose(pipe);
-        return out;
+        return HostCommandOutput("'" + m_bin + "/winsim' " + args + " 2>&1");
+    }
+
+    // The sample package under C:\DRIVERS, with the sample hardware-detection library beside Setup.exe.
+    bool PutSamplePackage()
+    {
+        return Shell("'" + m_bin + "/winsim' put '" + MachineDir() + "' '" + DRVSETUP_SOURCE_DIR +
+                     "/samples/package' 'C:\\DRIVERS'") == 0 &&
+               WriteImage("C:\\DRIVERS\\DVXDLL.DLL", "dll", "dvxdll");
     }
 
     // What `winsim screen` prints for the machine.
