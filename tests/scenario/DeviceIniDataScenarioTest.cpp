@@ -28,15 +28,14 @@ const char* const CONFIG_INI = "; Device sections of the package\r\n"
                                "INSTALL_PATH=\\CODEC\r\n"
                                "FRIENDLY_NAME=Sample Codec Package\r\n";
 
-class DeviceIniDataScenarioTest : public SetupRunFixture
+class DeviceIniDataScenarioTest : public SamplePackageRunFixture
 {
 protected:
     void SetUp() override
     {
-        SetupRunFixture::SetUp();
+        SamplePackageRunFixture::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        ASSERT_TRUE(PutSamplePackage());
         const std::string cabinet(reinterpret_cast<const char*>(kSampleCabinet), sizeof(kSampleCabinet));
         ASSERT_TRUE(WriteWholeFile("C:\\DRIVERS\\EXTRAS.CAB", cabinet));
         // The codec's driver alone in the folder the device section names.

@@ -35,17 +35,9 @@ std::string ProfileWithPciModem(const std::string& name, const std::string& line
     return profile;
 }
 
-class InstallScenarioTest : public SetupRunFixture
+class InstallScenarioTest : public SamplePackageRunFixture
 {
 protected:
-    void SetUp() override
-    {
-        SetupRunFixture::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        ASSERT_TRUE(PutSamplePackage());
-    }
-
     std::string Winsim() const { return "'" + m_bin + "/winsim'"; }
 
     // Runs Setup.exe with winsim options (answers, faults) before the program; returns its exit code.

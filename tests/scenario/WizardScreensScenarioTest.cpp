@@ -60,17 +60,9 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
     return lines;
 }
 
-class WizardScreensScenarioTest : public SetupRunFixture
+class WizardScreensScenarioTest : public SamplePackageRunFixture
 {
 protected:
-    void SetUp() override
-    {
-        SetupRunFixture::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        ASSERT_TRUE(PutSamplePackage());
-    }
-
     std::string ScreensDir() const { return MachineDir() + "/screens"; }
 
     // Runs Setup.exe interactively, OK pressed on each list; returns its exit code and fills m_screens.

@@ -71,3 +71,17 @@ protected:
 
     std::string m_bin;
 };
+
+// The same, with the sample package under C:\DRIVERS and the sample hardware-detection library beside
+// Setup.exe: the machine `make demo` installs.
+class SamplePackageRunFixture : public SetupRunFixture
+{
+protected:
+    void SetUp() override
+    {
+        SetupRunFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_TRUE(PutSamplePackage());
+    }
+};
