@@ -196,7 +196,10 @@ BOOL CInstall::InstallOldWay(BOOL& bRequireReboot)
         else
         {
             SetProgress(40);
-            if (!InstallSoftwareDevice() && m_bIsNT)
+            const BOOL bNonInstalledDevices = InstallSoftwareDevice();
+            if (m_bRootDeviceReboot)
+                bRequireReboot = TRUE;
+            if (!bNonInstalledDevices && m_bIsNT)
             {
                 SetConfig(SETUP_CFG_SKIP_INSTALL_WAIT);
                 ReenumerateSystem();

@@ -90,6 +90,8 @@ private:
     BOOL m_bIsNT = FALSE;
     DWORD m_nOSType = 0;
     BOOL m_bEnvironmentReady = FALSE;
+    // A root device updated in place asked for a restart.
+    BOOL m_bRootDeviceReboot = FALSE;
     CStringList m_cslInstallPaths;
     CDeviceDataList m_DeviceDataList;
     DEVICE_INI_INSTALL_DATA m_DeviceINIInstallData;

@@ -114,7 +114,10 @@ BOOL CInstall::UpdateRootDevice(const DEVICE_DATA& data)
         return trace.Return(FALSE);
     }
     if (bReboot)
+    {
+        m_bRootDeviceReboot = TRUE;
         TraceLine("bRequireReboot = TRUE : Setting for Reboot\n");
+    }
     return trace.Return(TRUE);
 }
 
