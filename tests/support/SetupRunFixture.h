@@ -58,7 +58,7 @@ protected:
 
     static int Shell(const std::string& command)
     {
-        int status = std::system((command + " >/dev/null 2>&1").c_str());
+        int status = HostCommandStatus(command + " >/dev/null 2>&1");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 

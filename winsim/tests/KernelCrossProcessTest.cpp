@@ -143,8 +143,9 @@ bool TimeOutOn(HANDLE object, int nWaits, DWORD dwMs, std::chrono::steady_clock:
 }
 
 // Another process could set a named object, so its timed waits give other processes a short real grace
-// period before time jumps; with no other process on the machine there is nobody to wait for.
-TEST_F(KernelCrossProcessTest, TimedWaitsOnANamedObjectHoldTimeBackOnlyWhileAnotherProcessRuns)
+// period before time jumps; with no other process on the machine, or only one that waits outside it, there
+// is nobody to wait for.
+TEST_F(KernelCrossProcessTest, TimedWaitsOnANamedObjectHoldTimeBackOnlyWhileAnotherProcessRunsInTheMachine)
 {
     using namespace std::chrono_literals;
     HANDLE quiet = CreateEventA(nullptr, TRUE, FALSE, "Kernel.Cross.Quiet");
@@ -166,6 +167,18 @@ TEST_F(KernelCrossProcessTest, TimedWaitsOnANamedObjectHoldTimeBackOnlyWhileAnot
     EXPECT_EQ(0, Reap(child));
     EXPECT_TRUE(bTimedOut);
     EXPECT_GE(shared, 200ms);
+
+    // A process that waits on something outside the machine holds nothing back.
+    ASSERT_TRUE(ResetEvent(ready) && ResetEvent(done));
+    child = Spawn("outside-until-done", "Kernel.Cross.Ready");
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, INFINITE));
+    std::chrono::steady_clock::duration outside{};
+    const bool bOutsideTimedOut = TimeOutOn(quiet, 50, 50, outside);
+    SetEvent(done);
+    EXPECT_EQ(0, Reap(child));
+    EXPECT_TRUE(bOutsideTimedOut);
+    EXPECT_LT(outside, 1s);
     CloseHandle(quiet);
     CloseHandle(ready);
     CloseHandle(done);
@@ -197,6 +210,22 @@ TEST(KernelChild, Play)
         ASSERT_TRUE(ready && done);
         ASSERT_TRUE(SetEvent(ready));
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, INFINITE));
+        CloseHandle(ready);
+        CloseHandle(done);
+        winsim::Detach(0);
+        return;
+    }
+    if (part == "outside-until-done")
+    {
+        HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, object);
+        HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, "Kernel.Cross.Done");
+        ASSERT_TRUE(ready && done);
+        ASSERT_TRUE(winsim::SetWaitingOutside(true));
+        ASSERT_TRUE(SetEvent(ready));
+        // Looks in now and then without waiting in the machine, as a test blocked on a host command would.
+        while (WaitForSingleObject(done, 0) != WAIT_OBJECT_0)
+            usleep(5000);
+        EXPECT_TRUE(winsim::SetWaitingOutside(false));
         CloseHandle(ready);
         CloseHandle(done);
         winsim::Detach(0);

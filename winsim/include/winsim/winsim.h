@@ -52,6 +52,10 @@ bool AttachFromEnvironment(std::string& error);
 bool IsAttached();
 // Ends the attachment as a process exit would: closes handles, records the exit code, saves the clock.
 void Detach(uint32_t exitCode);
+// Marks the attached process as waiting on something outside the machine (a test blocked on a host
+// command such as `winsim run`) or back: while it waits, it can signal no object of the machine, so the
+// other processes' clock jumps are not held back for it. False when not attached.
+bool SetWaitingOutside(bool waiting);
 
 // Reboots a machine no process of this host process is attached to: applies the pending file renames
 // (PendingFileRenameOperations on NT, WININIT.INI on Windows 9x), deletes volatile registry keys, ends

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Runtime.h"
+#include "core/Store.h"
 #include "files/CurrentDirectory.h"
 #include "files/PathResolver.h"
 #include "messagebox/MessageBoxAnswers.h"
@@ -72,6 +73,16 @@ bool AttachFromEnvironment(std::string& error)
 bool IsAttached()
 {
     return Runtime::Current() != nullptr;
+}
+
+bool SetWaitingOutside(bool waiting)
+{
+    Runtime* rt = Runtime::Current();
+    if (!rt)
+        return false;
+    Statement stmt = rt->GetMachine().GetStore().Prepare("UPDATE processes SET outside = ?2 WHERE pid = ?1");
+    stmt.Bind(1, rt->Pid()).Bind(2, waiting ? 1 : 0);
+    return stmt.Run();
 }
 
 void Detach(uint32_t exitCode)

@@ -70,8 +70,9 @@ void Runtime::Detach(uint32_t exitCode)
 bool Runtime::OtherProcessRuns()
 {
     // Declared processes are rows the profile scripts: they signal nothing but their own end, at a known time.
+    // A process waiting outside the machine signals nothing either until it is back.
     Statement stmt = m_machine.GetStore().Prepare(
-        "SELECT host_pid FROM processes WHERE pid != ?1 AND exited IS NULL AND declared = 0");
+        "SELECT host_pid FROM processes WHERE pid != ?1 AND exited IS NULL AND declared = 0 AND outside = 0");
     stmt.Bind(1, m_pid);
     while (stmt.Step())
     {

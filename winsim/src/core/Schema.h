@@ -61,7 +61,9 @@ CREATE TABLE IF NOT EXISTS processes(
     exit_code INTEGER,
     declared INTEGER NOT NULL DEFAULT 0,
     ends INTEGER,
-    declared_exit INTEGER NOT NULL DEFAULT 0);
+    declared_exit INTEGER NOT NULL DEFAULT 0,
+    -- 1 while the process waits on something outside the machine (a test on a host command).
+    outside INTEGER NOT NULL DEFAULT 0);
 
 -- Named events, semaphores and mutexes (kernel objects). kind: 1 event, 2 semaphore, 3 mutex.
 -- state: event signalled (0/1) or semaphore count. abandoned: a mutex whose owning thread ended
