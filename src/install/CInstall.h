@@ -4,6 +4,7 @@
 // thread; the progress counter thread only polls for a plugged-in USB device.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "common/SetupParms.h"
@@ -75,6 +76,8 @@ public:
 private:
     BOOL RunUpgradePass(BOOL& bRequireReboot);
     BOOL InstallOldWay(BOOL& bRequireReboot);
+    // Calls `install` once for each INF the device list names, on NT platforms; TRUE if any call was.
+    BOOL ForEachPackageInf(const std::function<BOOL(const char*)>& install);
     void RunUninstallFor(DWORD dwExtraConfig, bool bFailedOnly);
     // The phase's progress context and, through it, the setup parameters; false without them.
     BOOL BindToProgress(CProgBarNoDoModal* pProgress);

@@ -122,40 +122,37 @@ BOOL CInstall::InstallChildDevices(const DEVICE_DATA& data, BOOL* pbRebootRequir
     return trace.Return(bRetVal);
 }
 
-BOOL CInstall::PreInstallViaDifxApi(BOOL bDoSystemEnum, BOOL* pbRebootRequired)
+BOOL CInstall::ForEachPackageInf(const std::function<BOOL(const char*)>& install)
 {
-    CTraceScope trace("CInstall::PreInstallViaDifxApi");
     if (!m_bIsNT)
-        return trace.Return(FALSE);
+        return FALSE;
     CStringList cslHandled;
     BOOL bRetVal = FALSE;
     for (const DEVICE_DATA& data : m_DeviceDataList)
     {
         if (Contains(cslHandled, data.csEnumFileName))
             continue;
-        if (m_DIFxInstall.PreInstallViaDifxApi(data.csEnumFileName.c_str(), bDoSystemEnum, pbRebootRequired))
+        if (install(data.csEnumFileName.c_str()))
             bRetVal = TRUE;
         cslHandled.push_back(data.csEnumFileName);
     }
-    return trace.Return(bRetVal);
+    return bRetVal;
+}
+
+BOOL CInstall::PreInstallViaDifxApi(BOOL bDoSystemEnum, BOOL* pbRebootRequired)
+{
+    CTraceScope trace("CInstall::PreInstallViaDifxApi");
+    return trace.Return(
+        ForEachPackageInf([&](const char* pszINF)
+                          { return m_DIFxInstall.PreInstallViaDifxApi(pszINF, bDoSystemEnum, pbRebootRequired); }));
 }
 
 BOOL CInstall::InstallViaDifxApiWithDeviceNotEnumerated(BOOL* pbRebootRequired)
 {
     CTraceScope trace("CInstall::InstallViaDifxApiWithDeviceNotEnumerated");
-    if (!m_bIsNT)
-        return trace.Return(FALSE);
-    CStringList cslHandled;
-    BOOL bRetVal = FALSE;
-    for (const DEVICE_DATA& data : m_DeviceDataList)
-    {
-        if (Contains(cslHandled, data.csEnumFileName))
-            continue;
-        if (m_DIFxInstall.InstallViaDifxApiWithDeviceNotEnumerated(data.csEnumFileName.c_str(), pbRebootRequired))
-            bRetVal = TRUE;
-        cslHandled.push_back(data.csEnumFileName);
-    }
-    return trace.Return(bRetVal);
+    return trace.Return(ForEachPackageInf(
+        [&](const char* pszINF)
+        { return m_DIFxInstall.InstallViaDifxApiWithDeviceNotEnumerated(pszINF, pbRebootRequired); }));
 }
 
 BOOL CInstall::UninstallInstalledDevices()

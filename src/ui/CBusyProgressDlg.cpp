@@ -2,7 +2,6 @@
 
 #include "CBusyProgressCtrl.h"
 #include "CProgBarNoDoModal.h"
-#include "CProgressDlgTexts.h"
 #include "common/ResourceIds.h"
 
 namespace
@@ -13,30 +12,17 @@ constexpr int INTERVAL_MS = 100;
 constexpr int LOW = -100;
 constexpr int HIGH = 100;
 
-HINSTANCE ResourcesOf(CProgBarNoDoModal* pProgress)
-{
-    return pProgress && pProgress->GetSetupParms() ? pProgress->GetSetupParms()->hInstance : nullptr;
-}
-
-HINSTANCE RegisteredFor(CProgBarNoDoModal* pProgress)
-{
-    // The indicator's class must exist before the dialog's controls are made.
-    HINSTANCE hInstance = ResourcesOf(pProgress);
-    CBusyProgressCtrl::RegisterControlClass(hInstance);
-    return hInstance;
-}
-
 } // namespace
 
 CBusyProgressDlg::CBusyProgressDlg(CProgBarNoDoModal* pProgress)
-    : CModalDialog(RegisteredFor(pProgress), IDD_BUSY_PROGRESS), m_pProgress(pProgress)
+    : CPhaseProgressDlg(ResourcesOf(pProgress), IDD_BUSY_PROGRESS, pProgress)
 {
+    // The indicator's class must exist before the dialog's controls are made.
+    CBusyProgressCtrl::RegisterControlClass(m_hResources);
 }
 
-BOOL CBusyProgressDlg::OnInitDialog()
+void CBusyProgressDlg::OnShow()
 {
-    SetTitleString(CProgressDlgTexts::TitleId(*m_pProgress));
-    SetItemString(IDC_STATUS_TEXT, CProgressDlgTexts::StatusId(*m_pProgress));
     m_hIndicator = GetDlgItem(GetHwnd(), IDC_BUSY_INDICATOR);
     if (m_hIndicator)
     {
@@ -48,14 +34,10 @@ BOOL CBusyProgressDlg::OnInitDialog()
         InvalidateRect(m_hIndicator, nullptr, FALSE);
         SendMessageA(m_hIndicator, BPC_STARTBUSY, 0, 0);
     }
-    SetTimer(GetHwnd(), TIMER_ID, TIMER_MS, nullptr);
-    return TRUE;
 }
 
-void CBusyProgressDlg::OnTimer(UINT_PTR nIdEvent)
+void CBusyProgressDlg::OnTick()
 {
-    if (nIdEvent != TIMER_ID)
-        return;
     if (m_hIndicator)
     {
         CBusyProgressCtrl* pIndicator = CBusyProgressCtrl::FromWindow(m_hIndicator);
@@ -67,17 +49,10 @@ void CBusyProgressDlg::OnTimer(UINT_PTR nIdEvent)
             InvalidateRect(m_hIndicator, nullptr, FALSE);
         }
     }
-    if (m_pProgress->IsFinished())
-    {
-        if (m_hIndicator)
-            SendMessageA(m_hIndicator, BPC_ENDBUSY, 0, 0);
-        KillTimer(GetHwnd(), TIMER_ID);
-        EndDialog(IDOK);
-    }
 }
 
-BOOL CBusyProgressDlg::OnCommand(WORD /*wId*/, WORD /*wNotify*/)
+void CBusyProgressDlg::OnFinish()
 {
-    // The window cannot be closed before the phase ends.
-    return TRUE;
+    if (m_hIndicator)
+        SendMessageA(m_hIndicator, BPC_ENDBUSY, 0, 0);
 }

@@ -2,24 +2,18 @@
 // of -100 to 100, checked once a second; it closes when the phase's worker has finished.
 #pragma once
 
-#include "CModalDialog.h"
+#include "CPhaseProgressDlg.h"
 
-class CProgBarNoDoModal;
-
-class CBusyProgressDlg : public CModalDialog
+class CBusyProgressDlg : public CPhaseProgressDlg
 {
 public:
-    static constexpr UINT_PTR TIMER_ID = 2;
-    static constexpr UINT TIMER_MS = 1000;
-
     explicit CBusyProgressDlg(CProgBarNoDoModal* pProgress);
 
 protected:
-    BOOL OnInitDialog() override;
-    void OnTimer(UINT_PTR nIdEvent) override;
-    BOOL OnCommand(WORD wId, WORD wNotify) override;
+    void OnShow() override;
+    void OnTick() override;
+    void OnFinish() override;
 
 private:
-    CProgBarNoDoModal* m_pProgress;
     HWND m_hIndicator = nullptr;
 };

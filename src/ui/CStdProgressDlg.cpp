@@ -1,14 +1,11 @@
 #include "CStdProgressDlg.h"
 
 #include "CProgBarNoDoModal.h"
-#include "CProgressDlgTexts.h"
 #include "common/CTraceScope.h"
 #include "common/ResourceIds.h"
 
 CStdProgressDlg::CStdProgressDlg(CProgBarNoDoModal* pProgress)
-    : CModalDialog(pProgress && pProgress->GetSetupParms() ? pProgress->GetSetupParms()->hInstance : nullptr,
-                   IDD_STD_PROGRESS),
-      m_pProgress(pProgress)
+    : CPhaseProgressDlg(ResourcesOf(pProgress), IDD_STD_PROGRESS, pProgress)
 {
     // The progress bar's class comes with the common controls.
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
@@ -16,27 +13,7 @@ CStdProgressDlg::CStdProgressDlg(CProgBarNoDoModal* pProgress)
         TraceLine("ERROR: InitCommonControlsEx failed\n");
 }
 
-BOOL CStdProgressDlg::OnInitDialog()
+void CStdProgressDlg::OnTick()
 {
-    SetTitleString(CProgressDlgTexts::TitleId(*m_pProgress));
-    SetItemString(IDC_STATUS_TEXT, CProgressDlgTexts::StatusId(*m_pProgress));
-    SetTimer(GetHwnd(), TIMER_ID, TIMER_MS, nullptr);
-    return TRUE;
-}
-
-void CStdProgressDlg::OnTimer(UINT_PTR nIdEvent)
-{
-    if (nIdEvent != TIMER_ID)
-        return;
     SendDlgItemMessageA(GetHwnd(), IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(m_pProgress->GetPercent()), 0);
-    if (m_pProgress->IsFinished())
-    {
-        KillTimer(GetHwnd(), TIMER_ID);
-        EndDialog(IDOK);
-    }
-}
-
-BOOL CStdProgressDlg::OnCommand(WORD /*wId*/, WORD /*wNotify*/)
-{
-    return TRUE;
 }

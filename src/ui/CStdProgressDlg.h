@@ -2,23 +2,13 @@
 // second; it closes when the phase's worker has finished.
 #pragma once
 
-#include "CModalDialog.h"
+#include "CPhaseProgressDlg.h"
 
-class CProgBarNoDoModal;
-
-class CStdProgressDlg : public CModalDialog
+class CStdProgressDlg : public CPhaseProgressDlg
 {
 public:
-    static constexpr UINT_PTR TIMER_ID = 2;
-    static constexpr UINT TIMER_MS = 1000;
-
     explicit CStdProgressDlg(CProgBarNoDoModal* pProgress);
 
 protected:
-    BOOL OnInitDialog() override;
-    void OnTimer(UINT_PTR nIdEvent) override;
-    BOOL OnCommand(WORD wId, WORD wNotify) override;
-
-private:
-    CProgBarNoDoModal* m_pProgress;
+    void OnTick() override;
 };

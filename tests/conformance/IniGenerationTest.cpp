@@ -5,26 +5,14 @@
 #include <algorithm>
 
 #include "FileText.h"
-#include "ProductMachine.h"
+#include "IniFolderMachine.h"
 #include "config/CINIFile.h"
 
 namespace
 {
 
-class IniGenerationTest : public ProductMachine
+class IniGenerationTest : public IniFolderMachine
 {
-protected:
-    void WriteIni(const std::string& name, const std::string& text)
-    {
-        ASSERT_TRUE(WriteWholeFile(ScratchFolder() + "\\" + name, text));
-    }
-
-    static std::string Read(const std::string& path)
-    {
-        std::string content;
-        ReadWholeFile(path, content);
-        return content;
-    }
 };
 
 TEST_F(IniGenerationTest, CountryFileListsEveryRegionItsBitMapLeavesOut)

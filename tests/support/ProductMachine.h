@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "FileText.h"
 #include "TestMachine.h"
 #include "common/CTraceLog.h"
 #include "devapi/KDeviceApi.h"
@@ -32,6 +34,21 @@ protected:
         return m_pTraceLog.get();
     }
     void StopTraceLog() { m_pTraceLog.reset(); }
+    // Logging on into a file of the machine, started afresh.
+    void StartTraceLogTo(const char* pszPath)
+    {
+        StartTraceLog()->SetLogFile(pszPath, TRUE);
+        m_pTraceLog->Open();
+        m_csLogPath = pszPath;
+    }
+    // What that file holds, with logging off.
+    std::string TraceLogText()
+    {
+        StopTraceLog();
+        std::string text;
+        ReadWholeFile(m_csLogPath, text);
+        return text;
+    }
     void StopDeviceApi() { m_pDeviceApi.reset(); }
     // A new device layer, as a new run would make.
     void RestartDeviceApi()
@@ -43,4 +60,5 @@ protected:
 private:
     std::unique_ptr<CTraceLog> m_pTraceLog;
     std::unique_ptr<KDeviceApi> m_pDeviceApi;
+    std::string m_csLogPath;
 };

@@ -37,9 +37,7 @@ protected:
     void SetUp() override
     {
         ProductMachine::SetUp();
-        StartTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
-        GetTraceLog()->Open();
+        StartTraceLogTo(kLogPath);
         // On 64-bit Vista the install runs in the program's 64-bit twin, which loads the 64-bit library.
         char szSelf[MAX_PATH] = {0};
         GetModuleFileNameA(nullptr, szSelf, MAX_PATH);
@@ -50,19 +48,7 @@ protected:
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\MODEM.INF", ModemInf("modem.cat")));
         ASSERT_TRUE(WriteWholeFile("C:\\TEST\\modem.cat", "catalog"));
     }
-    void TearDown() override
-    {
-        StopTraceLog();
-        ProductMachine::TearDown();
-    }
-
-    std::string Log()
-    {
-        StopTraceLog();
-        std::string text;
-        ReadWholeFile(kLogPath, text);
-        return text;
-    }
+    std::string Log() { return TraceLogText(); }
 
     static BOOL ModemHasDriver()
     {

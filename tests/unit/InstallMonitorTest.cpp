@@ -36,23 +36,9 @@ protected:
     void SetUp() override
     {
         ProductMachine::SetUp();
-        StartTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
-        GetTraceLog()->Open();
+        StartTraceLogTo(kLogPath);
     }
-    void TearDown() override
-    {
-        StopTraceLog();
-        ProductMachine::TearDown();
-    }
-
-    std::string Log()
-    {
-        StopTraceLog();
-        std::string text;
-        ReadWholeFile(kLogPath, text);
-        return text;
-    }
+    std::string Log() { return TraceLogText(); }
 
     // Runs the main wait and gives its result and the virtual time it took.
     static BOOL Wait(const CDeviceDataList& list, DWORD dwLimit, DWORD dwExpected, BOOL bOldWay, DWORD& dwTookMs)

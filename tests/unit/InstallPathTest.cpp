@@ -23,16 +23,8 @@ protected:
     void SetUp() override
     {
         ProductMachine::SetUp();
-        StartTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
-        GetTraceLog()->Open();
+        StartTraceLogTo(kLogPath);
     }
-    void TearDown() override
-    {
-        StopTraceLog();
-        ProductMachine::TearDown();
-    }
-
     // Makes the folders of a path and an empty file at its end.
     static void MakeFile(const std::string& path)
     {
@@ -41,13 +33,7 @@ protected:
         ASSERT_TRUE(WriteWholeFile(path, "[Version]\r\nSignature=\"$Windows NT$\"\r\n"));
     }
 
-    std::string Log()
-    {
-        StopTraceLog();
-        std::string text;
-        ReadWholeFile(kLogPath, text);
-        return text;
-    }
+    std::string Log() { return TraceLogText(); }
 
     static std::string TempFolder()
     {

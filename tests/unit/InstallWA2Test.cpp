@@ -39,23 +39,9 @@ protected:
     void SetUp() override
     {
         ProductMachine::SetUp();
-        StartTraceLog();
-        GetTraceLog()->SetLogFile(kLogPath, TRUE);
-        GetTraceLog()->Open();
+        StartTraceLogTo(kLogPath);
     }
-    void TearDown() override
-    {
-        StopTraceLog();
-        ProductMachine::TearDown();
-    }
-
-    std::string Log()
-    {
-        StopTraceLog();
-        std::string text;
-        ReadWholeFile(kLogPath, text);
-        return text;
-    }
+    std::string Log() { return TraceLogText(); }
 };
 
 TEST_F(InstallWA2Test, OnePassEndsTheWizardsProcessAndLeavesOtherWindows)

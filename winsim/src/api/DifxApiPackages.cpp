@@ -15,6 +15,19 @@ constexpr DWORD kKnownFlags = DRIVER_PACKAGE_REPAIR | DRIVER_PACKAGE_SILENT | DR
                               DRIVER_PACKAGE_ONLY_IF_DEVICE_PRESENT | DRIVER_PACKAGE_LEGACY_MODE |
                               DRIVER_PACKAGE_DELETE_FILES;
 
+// A package install or uninstall: the arguments every DIFxAPI package call checks, then the store's work.
+template <typename Work>
+DWORD PackageCall(LPCSTR infPath, DWORD flags, BOOL* pNeedReboot, Work work)
+{
+    if (!infPath || !*infPath || (flags & ~kKnownFlags))
+        return ERROR_INVALID_PARAMETER;
+    bool reboot = false;
+    const DWORD result = work(reboot);
+    if (pNeedReboot)
+        *pNeedReboot = reboot ? TRUE : FALSE;
+    return result;
+}
+
 } // namespace
 
 DWORD WINAPI DriverPackagePreinstallA(LPCSTR DriverPackageInfPath, DWORD Flags)
@@ -31,13 +44,8 @@ DWORD WINAPI DriverPackageInstallA(LPCSTR DriverPackageInfPath, DWORD Flags, PIN
 {
     WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     (void)pInstallerInfo;
-    if (!DriverPackageInfPath || !*DriverPackageInfPath || (Flags & ~kKnownFlags))
-        return ERROR_INVALID_PARAMETER;
-    bool reboot = false;
-    const DWORD result = DriverStore::Install(*rt, DriverPackageInfPath, Flags, reboot);
-    if (pNeedReboot)
-        *pNeedReboot = reboot ? TRUE : FALSE;
-    return result;
+    return PackageCall(DriverPackageInfPath, Flags, pNeedReboot,
+                       [&](bool& reboot) { return DriverStore::Install(*rt, DriverPackageInfPath, Flags, reboot); });
 }
 
 DWORD WINAPI DriverPackageUninstallA(LPCSTR DriverPackageInfPath, DWORD Flags, PINSTALLERINFO_A pInstallerInfo,
@@ -45,11 +53,6 @@ DWORD WINAPI DriverPackageUninstallA(LPCSTR DriverPackageInfPath, DWORD Flags, P
 {
     WINSIM_FAULT_POINT_RESULT_ATTACHED(rt);
     (void)pInstallerInfo;
-    if (!DriverPackageInfPath || !*DriverPackageInfPath || (Flags & ~kKnownFlags))
-        return ERROR_INVALID_PARAMETER;
-    bool reboot = false;
-    const DWORD result = DriverStore::Uninstall(*rt, DriverPackageInfPath, Flags, reboot);
-    if (pNeedReboot)
-        *pNeedReboot = reboot ? TRUE : FALSE;
-    return result;
+    return PackageCall(DriverPackageInfPath, Flags, pNeedReboot,
+                       [&](bool& reboot) { return DriverStore::Uninstall(*rt, DriverPackageInfPath, Flags, reboot); });
 }

@@ -19,6 +19,19 @@ GdiObjects& Objects()
     return GdiObjects::Instance();
 }
 
+// Sets one of the device context's colours; the colour it had, or CLR_INVALID for no device context.
+COLORREF ReplaceColor(HDC hdc, uint32_t DeviceContext::*field, COLORREF color)
+{
+    COLORREF previous = CLR_INVALID;
+    Objects().WithDc(hdc,
+                     [&](DeviceContext& dc)
+                     {
+                         previous = ColorRefOf(dc.*field);
+                         dc.*field = PixelOf(color);
+                     });
+    return previous;
+}
+
 } // namespace
 
 HDC WINAPI CreateCompatibleDC(HDC hdc)
@@ -209,27 +222,13 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, CLR_INVALID);
-    COLORREF previous = CLR_INVALID;
-    Objects().WithDc(hdc,
-                     [&](DeviceContext& dc)
-                     {
-                         previous = ColorRefOf(dc.textRgb);
-                         dc.textRgb = PixelOf(color);
-                     });
-    return previous;
+    return ReplaceColor(hdc, &DeviceContext::textRgb, color);
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, CLR_INVALID);
-    COLORREF previous = CLR_INVALID;
-    Objects().WithDc(hdc,
-                     [&](DeviceContext& dc)
-                     {
-                         previous = ColorRefOf(dc.backRgb);
-                         dc.backRgb = PixelOf(color);
-                     });
-    return previous;
+    return ReplaceColor(hdc, &DeviceContext::backRgb, color);
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode)

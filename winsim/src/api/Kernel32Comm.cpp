@@ -32,6 +32,21 @@ std::string Describe(const DCB& dcb)
            kStop[dcb.StopBits % 3];
 }
 
+BOOL Refuse(DWORD error)
+{
+    SetLastError(error);
+    return FALSE;
+}
+
+// Keeps the port's changed state and journals the change.
+BOOL Commit(Runtime& rt, const SerialPortState& state, const char* change, const std::string& detail)
+{
+    if (!SerialPorts::Save(rt, state))
+        return Refuse(ERROR_NOT_ENOUGH_MEMORY);
+    Journal::Record("port", change, state.name, detail);
+    return TRUE;
+}
+
 } // namespace
 
 BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB)
@@ -41,10 +56,7 @@ BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB)
     if (!SerialPorts::Find(*rt, hFile, state))
         return FALSE;
     if (!lpDCB)
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+        return Refuse(ERROR_INVALID_PARAMETER);
     *lpDCB = state.dcb;
     lpDCB->DCBlength = sizeof(DCB);
     return TRUE;
@@ -57,19 +69,10 @@ BOOL WINAPI SetCommState(HANDLE hFile, LPDCB lpDCB)
     if (!SerialPorts::Find(*rt, hFile, state))
         return FALSE;
     if (!lpDCB || !ValidDcb(*lpDCB))
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+        return Refuse(ERROR_INVALID_PARAMETER);
     state.dcb = *lpDCB;
     state.dcb.DCBlength = sizeof(DCB);
-    if (!SerialPorts::Save(*rt, state))
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    Journal::Record("port", "state", state.name, Describe(state.dcb));
-    return TRUE;
+    return Commit(*rt, state, "state", Describe(state.dcb));
 }
 
 BOOL WINAPI GetCommTimeouts(HANDLE hFile, LPCOMMTIMEOUTS lpCommTimeouts)
@@ -79,10 +82,7 @@ BOOL WINAPI GetCommTimeouts(HANDLE hFile, LPCOMMTIMEOUTS lpCommTimeouts)
     if (!SerialPorts::Find(*rt, hFile, state))
         return FALSE;
     if (!lpCommTimeouts)
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+        return Refuse(ERROR_INVALID_PARAMETER);
     *lpCommTimeouts = state.timeouts;
     return TRUE;
 }
@@ -98,19 +98,10 @@ BOOL WINAPI SetCommTimeouts(HANDLE hFile, LPCOMMTIMEOUTS lpCommTimeouts)
     if (!lpCommTimeouts ||
         (lpCommTimeouts->ReadIntervalTimeout == MAXDWORD && lpCommTimeouts->ReadTotalTimeoutMultiplier == MAXDWORD &&
          lpCommTimeouts->ReadTotalTimeoutConstant == MAXDWORD))
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+        return Refuse(ERROR_INVALID_PARAMETER);
     state.timeouts = *lpCommTimeouts;
-    if (!SerialPorts::Save(*rt, state))
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    Journal::Record("port", "timeouts", state.name,
-                    "read interval " + std::to_string(state.timeouts.ReadIntervalTimeout) + " ms");
-    return TRUE;
+    return Commit(*rt, state, "timeouts",
+                  "read interval " + std::to_string(state.timeouts.ReadIntervalTimeout) + " ms");
 }
 
 BOOL WINAPI SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue)
@@ -121,14 +112,7 @@ BOOL WINAPI SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue)
         return FALSE;
     state.inQueue = dwInQueue;
     state.outQueue = dwOutQueue;
-    if (!SerialPorts::Save(*rt, state))
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    Journal::Record("port", "queues", state.name,
-                    std::to_string(dwInQueue) + " in, " + std::to_string(dwOutQueue) + " out");
-    return TRUE;
+    return Commit(*rt, state, "queues", std::to_string(dwInQueue) + " in, " + std::to_string(dwOutQueue) + " out");
 }
 
 BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc)
@@ -169,14 +153,7 @@ BOOL WINAPI EscapeCommFunction(HANDLE hFile, DWORD dwFunc)
         what = "CLRBREAK";
         break;
     default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+        return Refuse(ERROR_INVALID_PARAMETER);
     }
-    if (!SerialPorts::Save(*rt, state))
-    {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return FALSE;
-    }
-    Journal::Record("port", "escape", state.name, what);
-    return TRUE;
+    return Commit(*rt, state, "escape", what);
 }

@@ -48,6 +48,20 @@ bool ElementOf(Runtime& rt, HDEVINFO handle, PSP_DEVINFO_DATA data, std::shared_
     return true;
 }
 
+// The element whose driver list of the type (class or compatible drivers) a call works on.
+bool DriverListElementOf(Runtime& rt, HDEVINFO handle, PSP_DEVINFO_DATA data, DWORD type,
+                         std::shared_ptr<DeviceInfoSet>& set, DeviceInfoSet::Element& element)
+{
+    if (!ElementOf(rt, handle, data, set, element))
+        return false;
+    if (type != SPDIT_CLASSDRIVER && type != SPDIT_COMPATDRIVER)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return true;
+}
+
 uint64_t KeyOf(HDEVINFO handle, PSP_DEVINFO_DATA data, const DeviceInfoSet::Element& element)
 {
     return data ? element.id : DeviceDriverLists::SetKey(handle);
@@ -153,13 +167,8 @@ BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA 
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     std::shared_ptr<winsim::DeviceInfoSet> set;
     DeviceInfoSet::Element element;
-    if (!ElementOf(*rt, DeviceInfoSet, DeviceInfoData, set, element))
+    if (!DriverListElementOf(*rt, DeviceInfoSet, DeviceInfoData, DriverType, set, element))
         return FALSE;
-    if (DriverType != SPDIT_CLASSDRIVER && DriverType != SPDIT_COMPATDRIVER)
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     DeviceDriverLists::State state = DeviceDriverLists::Get(element.id);
     std::vector<std::shared_ptr<const LoadedInf>> infs;
     if (state.params.Flags & DI_ENUMSINGLEINF)
@@ -212,13 +221,8 @@ BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA Devi
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
     std::shared_ptr<winsim::DeviceInfoSet> set;
     DeviceInfoSet::Element element;
-    if (!ElementOf(*rt, DeviceInfoSet, DeviceInfoData, set, element))
+    if (!DriverListElementOf(*rt, DeviceInfoSet, DeviceInfoData, DriverType, set, element))
         return FALSE;
-    if (DriverType != SPDIT_CLASSDRIVER && DriverType != SPDIT_COMPATDRIVER)
-    {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     if (!DriverInfoData ||
         (DriverInfoData->cbSize != sizeof(SP_DRVINFO_DATA_A) && DriverInfoData->cbSize != kDriverInfoV1Size))
     {

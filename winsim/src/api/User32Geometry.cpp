@@ -78,6 +78,21 @@ bool ClientOrigin(Runtime& rt, HWND hwnd, int& x, int& y)
     return true;
 }
 
+// Moves a point by the window's client origin: +1 from client to screen coordinates, -1 back.
+BOOL ShiftByClientOrigin(Runtime& rt, HWND hwnd, LPPOINT point, int direction)
+{
+    int x = 0;
+    int y = 0;
+    if (!point || !ClientOrigin(rt, hwnd, x, y))
+    {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    point->x += direction * x;
+    point->y += direction * y;
+    return TRUE;
+}
+
 } // namespace
 
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL /*bRepaint*/)
@@ -138,31 +153,13 @@ BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect)
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
-    int x = 0;
-    int y = 0;
-    if (!lpPoint || !ClientOrigin(*rt, hWnd, x, y))
-    {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    lpPoint->x += x;
-    lpPoint->y += y;
-    return TRUE;
+    return ShiftByClientOrigin(*rt, hWnd, lpPoint, 1);
 }
 
 BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint)
 {
     WINSIM_FAULT_POINT_ATTACHED(rt, FALSE);
-    int x = 0;
-    int y = 0;
-    if (!lpPoint || !ClientOrigin(*rt, hWnd, x, y))
-    {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    lpPoint->x -= x;
-    lpPoint->y -= y;
-    return TRUE;
+    return ShiftByClientOrigin(*rt, hWnd, lpPoint, -1);
 }
 
 BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable)

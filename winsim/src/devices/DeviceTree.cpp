@@ -448,8 +448,7 @@ bool DeviceTree::Remove(const std::string& instance)
     return true;
 }
 
-bool DeviceTree::IsBelow(const DeviceRecord& device, const std::string& ancestor,
-                         const std::vector<DeviceRecord>& all) const
+bool DeviceTree::IsBelow(const DeviceRecord& device, const std::string& ancestor, const std::vector<DeviceRecord>& all)
 {
     std::string parent = device.parent;
     for (size_t steps = 0; !parent.empty() && steps <= all.size(); ++steps)

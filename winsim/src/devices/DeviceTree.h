@@ -100,13 +100,14 @@ public:
     bool MarkPending(const std::string& instance, uint64_t untilMs);
     // The latest end of pending install activity; 0 when nothing is pending.
     uint64_t PendingUntil();
+    // Whether the device is a descendant of `ancestor`, by the parents in `all`.
+    static bool IsBelow(const DeviceRecord& device, const std::string& ancestor, const std::vector<DeviceRecord>& all);
 
 private:
     void Propagate(bool newHardwareInstalls);
     void Arrive(DeviceRecord& device, bool newHardwareInstalls);
     void Depart(DeviceRecord& device);
     bool WriteProfileKeys(const ProfileDevice& entry);
-    bool IsBelow(const DeviceRecord& device, const std::string& ancestor, const std::vector<DeviceRecord>& all) const;
 
     Store& m_store;
     const MachineIdentity& m_identity;

@@ -139,25 +139,34 @@ uint32_t UsbNodeFile::NodeInformation(const UsbTopology& usb, void* out, uint32_
     return 0;
 }
 
+uint32_t UsbNodeFile::PortOf(const UsbTopology& usb, const void* in, uint32_t& index, const DeviceRecord*& port) const
+{
+    std::memcpy(&index, in, sizeof(index));
+    DeviceRecord hub;
+    if (!FindDevice(usb, m_instance, false, hub))
+        return kDeviceGone;
+    if (index == 0 || index > usb.PortCount(hub))
+        return ERROR_INVALID_PARAMETER;
+    const auto ports = usb.Ports(hub);
+    port = index <= ports.size() && ports[index - 1]->present ? ports[index - 1] : nullptr;
+    return 0;
+}
+
 uint32_t UsbNodeFile::ConnectionInformation(const UsbTopology& usb, const void* in, uint32_t inSize, void* out,
                                             uint32_t outSize, uint32_t& returned) const
 {
     if (!in || !out || inSize < sizeof(ULONG) || outSize < kConnectionFixedSize)
         return ERROR_INSUFFICIENT_BUFFER;
-    ULONG index = 0;
-    std::memcpy(&index, in, sizeof(index));
-    DeviceRecord hub;
-    if (!FindDevice(usb, m_instance, false, hub))
-        return kDeviceGone;
-    const auto ports = usb.Ports(hub);
-    if (index == 0 || index > usb.PortCount(hub))
-        return ERROR_INVALID_PARAMETER;
+    uint32_t index = 0;
+    const DeviceRecord* port = nullptr;
+    if (const uint32_t error = PortOf(usb, in, index, port))
+        return error;
     USB_NODE_CONNECTION_INFORMATION info{};
     info.ConnectionIndex = index;
     info.ConnectionStatus = NoDeviceConnected;
-    if (index <= ports.size() && ports[index - 1]->present)
+    if (port)
     {
-        const DeviceRecord& device = *ports[index - 1];
+        const DeviceRecord& device = *port;
         info.ConnectionStatus = DeviceConnected;
         info.DeviceIsHub = UsbTopology::IsHub(device) ? 1 : 0;
         info.DeviceAddress = static_cast<USHORT>(index + 1);
@@ -181,18 +190,14 @@ uint32_t UsbNodeFile::ConnectionName(const UsbTopology& usb, const void* in, uin
 {
     if (!in || !out || inSize < sizeof(ULONG) || outSize < sizeof(USB_NODE_CONNECTION_NAME))
         return ERROR_INSUFFICIENT_BUFFER;
-    ULONG index = 0;
-    std::memcpy(&index, in, sizeof(index));
-    DeviceRecord hub;
-    if (!FindDevice(usb, m_instance, false, hub))
-        return kDeviceGone;
-    const auto ports = usb.Ports(hub);
-    if (index == 0 || index > usb.PortCount(hub))
-        return ERROR_INVALID_PARAMETER;
+    uint32_t index = 0;
+    const DeviceRecord* port = nullptr;
+    if (const uint32_t error = PortOf(usb, in, index, port))
+        return error;
     // Only a hub on the port has a name; for anything else the name is empty.
     std::string name;
-    if (index <= ports.size() && ports[index - 1]->present && UsbTopology::IsHub(*ports[index - 1]))
-        name = UsbTopology::HubName(*ports[index - 1]);
+    if (port && UsbTopology::IsHub(*port))
+        name = UsbTopology::HubName(*port);
     const uint32_t actual = static_cast<uint32_t>(offsetof(USB_NODE_CONNECTION_NAME, NodeName) + 2 * (name.size() + 1));
     std::memset(out, 0, outSize);
     std::memcpy(out, &index, sizeof(index));

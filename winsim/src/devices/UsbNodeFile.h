@@ -15,6 +15,7 @@ namespace winsim
 
 class Runtime;
 class UsbTopology;
+struct DeviceRecord;
 
 class UsbNodeFile : public KernelObject
 {
@@ -36,6 +37,9 @@ private:
                                    uint32_t& returned) const;
     uint32_t ConnectionName(const UsbTopology& usb, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                             uint32_t& returned) const;
+    // The port an IOCTL's input names (its 1-based index) and the device present on it, or null: the Win32
+    // error of a hub that is gone or an index past its ports, else 0.
+    uint32_t PortOf(const UsbTopology& usb, const void* in, uint32_t& index, const DeviceRecord*& port) const;
 
     const bool m_controller;
     const std::string m_instance;

@@ -25,22 +25,6 @@ struct QueuedInstall
     std::string inf;
 };
 
-bool IsBelow(const std::vector<DeviceRecord>& all, const DeviceRecord& device, const std::string& ancestor)
-{
-    std::string parent = device.parent;
-    for (size_t steps = 0; !parent.empty() && steps <= all.size(); ++steps)
-    {
-        if (parent == ancestor)
-            return true;
-        std::string next;
-        for (const DeviceRecord& other : all)
-            if (other.instance == parent)
-                next = other.parent;
-        parent = next;
-    }
-    return false;
-}
-
 enum class Queued
 {
     kYes,
@@ -114,7 +98,7 @@ size_t PendingInstalls::QueueBelow(Runtime& rt, uint32_t devinst)
     bool wizard = false;
     for (DeviceRecord& device : all)
     {
-        if (!device.present || device.driver || (!base.empty() && !IsBelow(all, device, base)))
+        if (!device.present || device.driver || (!base.empty() && !DeviceTree::IsBelow(device, base, all)))
             continue;
         const Queued result = Queue(search, store, tree, device, tree.Now() + device.installDelayMs);
         wizard = wizard || result == Queued::kNoDriver;
