@@ -70,14 +70,14 @@ bool DriverSearch::InInf(const std::shared_ptr<const LoadedInf>& inf, const Devi
 
 bool DriverSearch::IsSigned(Runtime& rt, const std::string& name, const LoadedInf& inf)
 {
-    const bool oem = strncasecmp(name.c_str(), "oem", 3) == 0;
-    if (!oem && inf.drivers.catalog.empty())
-        return true;
+    // Without a catalog of its own an INF is signed only as one of the system's.
+    if (inf.drivers.catalog.empty())
+        return strncasecmp(name.c_str(), "oem", 3) != 0;
     const std::string catalog = PublishedInf::CatalogFolder(rt) + "\\" + name.substr(0, name.rfind('.')) + ".cat";
     const DWORD saved = GetLastError();
     const bool installed = GetFileAttributesA(catalog.c_str()) != INVALID_FILE_ATTRIBUTES;
     SetLastError(saved);
-    return installed && !inf.drivers.catalog.empty();
+    return installed;
 }
 
 DriverSearch::DriverSearch(Runtime& rt)
